@@ -1,0 +1,102 @@
+// The board engine: the presentation model, the tool state, the note bitmap
+// and the pointer-input dispatch. The board form turns Qt events into calls
+// here and shows BackBuffer; it holds no drawing logic of its own.
+#pragma once
+
+#include "drawing/uAutoColor.h"
+#include "drawing/uBoardHost.h"
+#include "drawing/uFreehand.h"
+#include "drawing/uPresentation.h"
+#include "drawing/uSmoothPen.h"
+#include "drawing/uSpline.h"
+#include "drawing/uTabletPackets.h"
+#include "drawing/uTypes.h"
+#include "shell/uAppState.h"
+
+#include <QImage>
+#include <QObject>
+#include <QPainter>
+#include <QPoint>
+
+namespace inkora {
+
+enum class TMouseButton { Left, Right, Middle, Other };
+
+// Buttons and modifiers held during a pointer event.
+enum TShiftFlag : uint32_t {
+  ssShift = 1u << 0,
+  ssAlt = 1u << 1,
+  ssCtrl = 1u << 2,
+  ssLeft = 1u << 3,
+  ssRight = 1u << 4,
+  ssMiddle = 1u << 5,
+};
+using TShiftState = uint32_t;
+
+// Freehand tools show the stroke's bounding box grown by this much.
+inline constexpr int kStrokeShowMargin = 20;
+// A click without movement shows a square of this side around the dot.
+inline constexpr int kClickShowSquare = 40;
+
+class TBoard : public QObject {
+  Q_OBJECT
+
+ public:
+  TBoard(TAppState& state, IBoardHost& host, IScreenPixels* screen = nullptr,
+         ITabletPackets* tablet = nullptr, QObject* parent = nullptr);
+  ~TBoard() override;
+
+  // Creates BackBuffer at this size (device pixels) in the plain-note colour and
+  // rebinds the smoothers; any stroke in progress is ended first.
+  void SetBoardSize(QSize size);
+
+  void pbMouseDown(TMouseButton button, TShiftState shift, int X, int Y);
+  void pbMouseMove(TShiftState shift, int X, int Y);
+  void pbMouseUp(TMouseButton button, TShiftState shift, int X, int Y);
+
+  // Palette choice; index 16 is the automatic colour.
+  void SetColorIndex(int index);
+  TColor ResolveColor() const;
+  // Samples the screen for the automatic colour and stores it in LastAutoColor.
+  TColor AutoPenColor();
+
+  void SetModified(bool modified);
+
+  const TFreehandPens& Pens() const { return FPens; }
+
+  // Shared state.
+  TAppState& State;
+  IBoardHost& Host;
+  IScreenPixels* Screen;
+  ITabletPackets* Tablet;
+  TPresentation Model;
+
+  // Tool state.
+  uint8_t CurTool = tcFreePen;
+  TColor CurColor = PaletteColors[0];
+  uint8_t TransMode = 0;
+  int32_t CurNote = 1;
+  QString CurNoteKey;
+  float ZoomFactor = 1.0f;
+  bool Drawing = false;
+  QPoint DownPt;
+  QPoint CurPt;
+  int32_t StrokeMinX = 0, StrokeMinY = 0, StrokeMaxX = 0, StrokeMaxY = 0;
+  int32_t HScroll = 0, VScroll = 0;
+  TColor PlainNoteColor = 0xFFFFFF;
+
+  QImage BackBuffer;
+  QPainter BufferGraphics;  // active while a tool draws into BackBuffer
+  TSmoothPen Smoother;
+  TSpline StrokeSpline;
+
+ Q_SIGNALS:
+  void ModifiedChanged(bool modified);
+
+ private:
+  void HoverCursor();
+
+  TFreehandPens FPens;
+};
+
+}  // namespace inkora

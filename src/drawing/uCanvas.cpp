@@ -1,0 +1,223 @@
+#include "drawing/uCanvas.h"
+
+#include "drawing/uPaintBox.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeySequence>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTabletEvent>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace inkora {
+
+namespace {
+
+// The pen cursor: a pencil whose tip is the hot spot.
+QCursor makePenCursor() {
+  QPixmap pix(32, 32);
+  pix.fill(Qt::transparent);
+  QPainter p(&pix);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.translate(1, 30);
+  p.rotate(-45);
+  QPainterPath body;
+  body.addRect(QRectF(9, -3.5, 26, 7));
+  p.setPen(QPen(Qt::black, 1));
+  p.setBrush(QColor(0xF2, 0xC1, 0x4E));
+  p.drawPath(body);
+  QPainterPath tip;
+  tip.moveTo(0, 0);
+  tip.lineTo(9, -3.5);
+  tip.lineTo(9, 3.5);
+  tip.closeSubpath();
+  p.setBrush(QColor(0xE8, 0xD3, 0xB0));
+  p.drawPath(tip);
+  p.setBrush(Qt::black);
+  p.drawEllipse(QPointF(1.5, 0), 1.5, 1.2);
+  p.end();
+  return QCursor(pix, 1, 30);
+}
+
+TShiftState shiftOf(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
+  TShiftState s = 0;
+  if (mods & Qt::ShiftModifier) s |= ssShift;
+  if (mods & Qt::AltModifier) s |= ssAlt;
+  if (mods & Qt::ControlModifier) s |= ssCtrl;
+  if (buttons & Qt::LeftButton) s |= ssLeft;
+  if (buttons & Qt::RightButton) s |= ssRight;
+  if (buttons & Qt::MiddleButton) s |= ssMiddle;
+  return s;
+}
+
+TMouseButton buttonOf(Qt::MouseButton b) {
+  switch (b) {
+    case Qt::LeftButton: return TMouseButton::Left;
+    case Qt::RightButton: return TMouseButton::Right;
+    case Qt::MiddleButton: return TMouseButton::Middle;
+    default: return TMouseButton::Other;
+  }
+}
+
+}  // namespace
+
+TfrmCanvas::TfrmCanvas(TAppState& state, QWidget* parent)
+    : QWidget(parent), State(state), FBoard(state, *this, &FScreen, &FTablet, this) {
+  setObjectName("TfrmCanvas");
+  setWindowTitle("Inkora 4");
+  setAttribute(Qt::WA_DeleteOnClose, false);
+
+  ScrollBox1 = new QScrollArea(this);
+  ScrollBox1->setFrameShape(QFrame::NoFrame);
+  ScrollBox1->setWidgetResizable(false);
+  ScrollBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  ScrollBox1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  pb = new TPaintBox(*this, ScrollBox1);
+  pb->setObjectName("pb");
+  ScrollBox1->setWidget(pb);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(ScrollBox1);
+
+  connect(ScrollBox1->horizontalScrollBar(), &QScrollBar::valueChanged, this,
+          [this](int v) { FBoard.HScroll = int(std::lround(v * Ratio())); });
+  connect(ScrollBox1->verticalScrollBar(), &QScrollBar::valueChanged, this,
+          [this](int v) { FBoard.VScroll = int(std::lround(v * Ratio())); });
+
+  mnuPopup = new QMenu(this);
+  mnuPopup->setObjectName("mnuPopup");
+
+  // Ctrl+Q closes the board, as every desktop program does.
+  auto* quit = new QAction(this);
+  quit->setShortcut(QKeySequence::Quit);
+  quit->setShortcutContext(Qt::ApplicationShortcut);
+  connect(quit, &QAction::triggered, this, &QWidget::close);
+  addAction(quit);
+
+  FPenCursor = makePenCursor();
+  pb->setCursor(FPenCursor);
+
+  // The board fills the screen; BackBuffer has its size in device pixels.
+  QScreen* screen = QGuiApplication::primaryScreen();
+  const QRect geometry = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+  setGeometry(geometry);
+  const qreal dpr = screen ? screen->devicePixelRatio() : 1.0;
+  FBoard.SetBoardSize(QSize(int(std::lround(geometry.width() * dpr)),
+                            int(std::lround(geometry.height() * dpr))));
+  pb->setFixedSize(geometry.size());
+}
+
+TfrmCanvas::~TfrmCanvas() = default;
+
+qreal TfrmCanvas::Ratio() const { return pb ? pb->devicePixelRatioF() : 1.0; }
+
+QPoint TfrmCanvas::BoardPos(const QPointF& logical) const {
+  const qreal r = Ratio();
+  return QPoint(int(std::floor(logical.x() * r)), int(std::floor(logical.y() * r)));
+}
+
+void TfrmCanvas::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!FShown) {
+    FShown = true;
+    FormShow();
+  }
+}
+
+void TfrmCanvas::FormShow() {
+  FPending = QRegion();
+  pb->update();
+}
+
+void TfrmCanvas::closeEvent(QCloseEvent* event) {
+  if (FBoard.Drawing) FBoard.pbMouseUp(TMouseButton::Left, ssLeft, FBoard.CurPt.x(), FBoard.CurPt.y());
+  event->accept();
+}
+
+// ---- IBoardHost ----
+
+void TfrmCanvas::ShowRect(const QRect& r) {
+  const qreal ratio = Ratio();
+  const QRect logical = QRectF(r.x() / ratio, r.y() / ratio, r.width() / ratio, r.height() / ratio)
+                            .toAlignedRect()
+                            .intersected(pb->rect());
+  if (logical.isEmpty()) return;
+  FPending += logical;
+  pb->update(logical);
+}
+
+void TfrmCanvas::UpdateNow() {
+  if (FPending.isEmpty()) return;
+  pb->repaint(FPending);
+}
+
+void TfrmCanvas::ShowPopupMenu() {
+  // The menu's items come with the editing commands; an empty menu is not shown.
+  if (!mnuPopup->actions().isEmpty()) mnuPopup->popup(QCursor::pos());
+}
+
+void TfrmCanvas::SetPaintCursor(TBoardCursor cursor) {
+  switch (cursor) {
+    case TBoardCursor::Pen: pb->setCursor(FPenCursor); break;
+    case TBoardCursor::Cross: pb->setCursor(Qt::CrossCursor); break;
+    case TBoardCursor::Hand: pb->setCursor(Qt::PointingHandCursor); break;
+    case TBoardCursor::Move: pb->setCursor(Qt::SizeAllCursor); break;
+    case TBoardCursor::Arrow: pb->setCursor(Qt::ArrowCursor); break;
+  }
+}
+
+// ---- paint box ----
+
+void TfrmCanvas::pbPaint(QPainter& painter, const QRect& logicalRect) {
+  const qreal r = Ratio();
+  const QRectF source(logicalRect.x() * r, logicalRect.y() * r, logicalRect.width() * r,
+                      logicalRect.height() * r);
+  painter.drawImage(QRectF(logicalRect), FBoard.BackBuffer, source);
+  if (FBoard.Pens().LiveLayerActive()) {
+    painter.setOpacity(kTransparentAlpha / 255.0);
+    painter.drawImage(QRectF(logicalRect), FBoard.Pens().LiveLayer(), source);
+    painter.setOpacity(1.0);
+  }
+  FPending -= logicalRect;
+}
+
+void TfrmCanvas::pbMouseDown(QMouseEvent* event) {
+  // A press of the mouse itself starts no pressure stroke, whatever the
+  // tablet left queued.
+  if (event->pointingDevice() && event->pointingDevice()->type() == QInputDevice::DeviceType::Mouse)
+    FTablet.Clear();
+  const QPoint p = BoardPos(event->position());
+  FBoard.pbMouseDown(buttonOf(event->button()), shiftOf(event->buttons(), event->modifiers()),
+                     p.x(), p.y());
+}
+
+void TfrmCanvas::pbMouseMove(QMouseEvent* event) {
+  const QPoint p = BoardPos(event->position());
+  FBoard.pbMouseMove(shiftOf(event->buttons(), event->modifiers()), p.x(), p.y());
+}
+
+void TfrmCanvas::pbMouseUp(QMouseEvent* event) {
+  const QPoint p = BoardPos(event->position());
+  FBoard.pbMouseUp(buttonOf(event->button()), shiftOf(event->buttons(), event->modifiers()),
+                   p.x(), p.y());
+}
+
+void TfrmCanvas::pbTablet(QTabletEvent* event) {
+  // Packets are queued and the event left unaccepted, so Qt delivers the
+  // matching mouse event, which polls them as the pen tools expect.
+  if (event->type() == QEvent::TabletRelease)
+    FTablet.Clear();
+  else
+    FTablet.HandleTabletEvent(*event);
+  event->ignore();
+}
+
+}  // namespace inkora

@@ -1,0 +1,63 @@
+#include "drawing/uPresentation.h"
+
+namespace inkora {
+
+namespace {
+// Room for a long lecture before the sample list first grows: appends on the
+// live input path then rarely reallocate.
+constexpr size_t kInitialPoints = 1 << 16;
+constexpr size_t kInitialObjects = 1 << 10;
+}  // namespace
+
+TPresentation::TPresentation() { Clear(); }
+
+TDrawObj* TPresentation::Obj(int objId) {
+  return objId >= 0 && objId < ObjCount() ? &FObjList[objId] : nullptr;
+}
+
+const TDrawObj* TPresentation::Obj(int objId) const {
+  return objId >= 0 && objId < ObjCount() ? &FObjList[objId] : nullptr;
+}
+
+int TPresentation::AppendObj(const TDrawObj& obj) {
+  FObjList.push_back(obj);
+  FFirstPt.push_back(-1);
+  FLastPt.push_back(-1);
+  FPtCount.push_back(0);
+  return ObjCount() - 1;
+}
+
+void TPresentation::AppendPoint(const TPoints& pt) {
+  const auto index = int32_t(FPtList.size());
+  FPtList.push_back(pt);
+  FNextPt.push_back(-1);
+  const int id = pt.ObjId;
+  if (id < 0 || id >= ObjCount()) return;
+  if (FLastPt[id] < 0)
+    FFirstPt[id] = index;
+  else
+    FNextPt[FLastPt[id]] = index;
+  FLastPt[id] = index;
+  ++FPtCount[id];
+}
+
+int TPresentation::SampleCount(int objId) const {
+  return objId >= 0 && objId < ObjCount() ? FPtCount[objId] : 0;
+}
+
+void TPresentation::Clear() {
+  FObjList.clear();
+  FPtList.clear();
+  FFirstPt.clear();
+  FLastPt.clear();
+  FPtCount.clear();
+  FNextPt.clear();
+  FObjList.reserve(kInitialObjects);
+  FFirstPt.reserve(kInitialObjects);
+  FLastPt.reserve(kInitialObjects);
+  FPtCount.reserve(kInitialObjects);
+  FPtList.reserve(kInitialPoints);
+  FNextPt.reserve(kInitialPoints);
+}
+
+}  // namespace inkora

@@ -1,0 +1,2 @@
+#include <QtWidgets/QWidget>
+int probe() { return sizeof(QWidget); }
