@@ -27,6 +27,18 @@ QRect segmentRect(QPoint a, QPoint b, double width) {
 }
 }  // namespace
 
+float BrushWidthStep(float W, int moveCounter, double lastSegment, float brushMax) {
+  if (moveCounter <= kBrushGrowthMoves)
+    W = W + 0.1f * W;
+  else if (lastSegment >= kBrushFastSegment)
+    W = (W <= 1 || W >= 2) ? W - 0.3f : W - 0.1f;
+  else
+    W = W + 0.7f;
+  if (W >= brushMax) W = brushMax;
+  if (W < 1) W = 1;
+  return W;
+}
+
 // ---- common ----
 
 void TFreehandPens::CommonBegin(int X, int Y, float brushWidth, bool pressure) {
@@ -279,16 +291,7 @@ void TFreehandPens::BrushPenMove(int X, int Y) {
     return;
   }
   if (!B.BufferGraphics.isActive()) return;
-  float W = FBrushW;
-  if (FMoveCounter <= kBrushGrowthMoves) {
-    W = W + 0.1f * W;
-  } else if (FLastSegment >= kBrushFastSegment) {
-    W = (W <= 1 || W >= 2) ? W - 0.3f : W - 0.1f;
-  } else {
-    W = W + 0.7f;
-  }
-  if (W >= FBrushMax) W = FBrushMax;
-  if (W < 1) W = 1;
+  const float W = BrushWidthStep(FBrushW, FMoveCounter, FLastSegment, FBrushMax);
   FBrushW = W;
 
   const TPointS S = B.StrokeSpline.Add(X, Y);

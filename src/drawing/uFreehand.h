@@ -14,6 +14,11 @@ namespace inkora {
 
 class TBoard;
 
+// The mouse brush's running width after one more move: it grows by a tenth for
+// the first six moves, then thins on fast segments (lastSegment >= 10 px) and
+// thickens on slow ones, kept within [1, brushMax].
+float BrushWidthStep(float W, int moveCounter, double lastSegment, float brushMax);
+
 class TFreehandPens {
  public:
   explicit TFreehandPens(TBoard& board) : B(board) {}

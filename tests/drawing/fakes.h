@@ -1,0 +1,64 @@
+// Stand-ins for the window, the screen and the tablet, for board tests.
+#pragma once
+
+#include "drawing/uAutoColor.h"
+#include "drawing/uBoardHost.h"
+#include "drawing/uTabletPackets.h"
+
+#include <QImage>
+
+#include <deque>
+#include <vector>
+
+namespace inkora::test {
+
+struct TRecordingHost final : IBoardHost {
+  std::vector<QRect> Shown;
+  int UpdateNowCalls = 0;
+  int PopupCalls = 0;
+  TBoardCursor Cursor = TBoardCursor::Arrow;
+  int CursorCalls = 0;
+
+  void ShowRect(const QRect& r) override { Shown.push_back(r); }
+  void UpdateNow() override { ++UpdateNowCalls; }
+  void ShowPopupMenu() override { ++PopupCalls; }
+  void SetPaintCursor(TBoardCursor c) override {
+    Cursor = c;
+    ++CursorCalls;
+  }
+};
+
+// A display made of one picture.
+struct TFakeScreen final : IScreenPixels {
+  QImage Pixels;
+  explicit TFakeScreen(QImage img) : Pixels(std::move(img)) {}
+  QRect DisplayRect() const override { return Pixels.rect(); }
+  QImage Grab(const QRect& r) override { return Pixels.copy(r); }
+};
+
+// Packets handed out as the tablet driver queues them.
+struct TFakeTablet final : ITabletPackets {
+  std::deque<uint32_t> Queue;
+  int PollPackets(TTabletPacket* buffer, int max) override {
+    int n = 0;
+    while (n < max && !Queue.empty()) {
+      buffer[n++].Pressure = Queue.front();
+      Queue.pop_front();
+    }
+    return n;
+  }
+  uint32_t MaxPressure() const override { return 1024; }
+};
+
+inline bool IsDark(QRgb c) { return qRed(c) < 128 && qGreen(c) < 128 && qBlue(c) < 128; }
+
+// Bounding box of the pixels that differ from white.
+inline QRect InkBox(const QImage& img) {
+  QRect box;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x)
+      if ((img.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF) box |= QRect(x, y, 1, 1);
+  return box;
+}
+
+}  // namespace inkora::test

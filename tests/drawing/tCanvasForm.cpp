@@ -1,0 +1,73 @@
+#include "drawing/uCanvas.h"
+#include "drawing/uPaintBox.h"
+#include "fakes.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace inkora {
+namespace {
+
+void send(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons) {
+  QMouseEvent ev(type, QPointF(pos), w->mapToGlobal(QPointF(pos)), button, buttons, Qt::NoModifier);
+  QApplication::sendEvent(w, &ev);
+}
+
+TEST(CanvasForm, BoardFillsTheScreenAndDrawsWhatThePointerDrags) {
+  TAppState state;
+  TfrmCanvas form(state);
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+
+  const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+  EXPECT_EQ(form.Board().BackBuffer.size(), screen * form.PaintBox()->devicePixelRatioF());
+  EXPECT_EQ(form.Board().BackBuffer.pixel(10, 10), qRgb(255, 255, 255));
+  EXPECT_EQ(form.Board().CurTool, tcFreePen);
+  EXPECT_EQ(state.PenWidth, 1);
+  EXPECT_EQ(form.Board().CurColor, 0x000000);
+
+  QWidget* pb = form.PaintBox();
+  send(pb, QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton, Qt::LeftButton);
+  for (int x = 110; x <= 300; x += 10) send(pb, QEvent::MouseMove, {x, 100}, Qt::NoButton, Qt::LeftButton);
+  send(pb, QEvent::MouseButtonRelease, {300, 100}, Qt::LeftButton, Qt::NoButton);
+
+  ASSERT_EQ(form.Board().Model.ObjCount(), 1);
+  EXPECT_EQ(form.Board().Model.SampleCount(0), 22);
+  EXPECT_TRUE(test::IsDark(form.Board().BackBuffer.pixel(200, 100)));
+
+  // What the paint box shows is the stroke.
+  const QImage shown = pb->grab().toImage();
+  EXPECT_TRUE(test::IsDark(shown.pixel(200, 100)));
+  EXPECT_EQ(shown.pixel(200, 130), qRgb(255, 255, 255));
+
+  // Right press: the popup menu has no items yet and stays closed; no stroke.
+  send(pb, QEvent::MouseButtonPress, {50, 50}, Qt::RightButton, Qt::RightButton);
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+  EXPECT_EQ(form.Board().Model.ObjCount(), 1);
+  form.close();
+}
+
+TEST(CanvasForm, LiveTransparentStrokeIsShownOverTheNote) {
+  TAppState state;
+  state.PenWidth = 5;
+  TfrmCanvas form(state);
+  form.Board().TransMode = 1;
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  QWidget* pb = form.PaintBox();
+  send(pb, QEvent::MouseButtonPress, {100, 200}, Qt::LeftButton, Qt::LeftButton);
+  send(pb, QEvent::MouseMove, {300, 200}, Qt::NoButton, Qt::LeftButton);
+  const QImage live = pb->grab().toImage();
+  EXPECT_NEAR(qRed(live.pixel(200, 200)), 128, 3);  // half-opaque black over white
+  EXPECT_EQ(form.Board().BackBuffer.pixel(200, 200), qRgb(255, 255, 255));
+  send(pb, QEvent::MouseButtonRelease, {300, 200}, Qt::LeftButton, Qt::NoButton);
+  const QImage done = pb->grab().toImage();
+  EXPECT_NEAR(qRed(done.pixel(200, 200)), 128, 3);
+}
+
+}  // namespace
+}  // namespace inkora
