@@ -279,8 +279,10 @@ void TFreehandPens::BrushPenBegin(int X, int Y) {
   FBrushMax = float(B.State.PenWidth + 2);
   CommonBegin(X, Y, FBrushW, false);
   OpenBufferGraphics();
-  FBrushPen = QPen(ToQColor(B.ResolveColor()), kBrushStartFactor * FBrushW, Qt::SolidLine,
-                   Qt::RoundCap, Qt::RoundJoin);
+  for (QPen& pen : FBrushPens)
+    pen = QPen(ToQColor(B.ResolveColor()), kBrushStartFactor * FBrushW, Qt::SolidLine,
+               Qt::RoundCap, Qt::RoundJoin);
+  FBrushPen = 0;
   FBrushLast = QPoint(X, Y);
   B.StrokeSpline.Reset(X, Y);
 }
@@ -298,10 +300,11 @@ void TFreehandPens::BrushPenMove(int X, int Y) {
   const QPoint N(RoundEven(S.X), RoundEven(S.Y));
   FLastSegment = std::hypot(double(N.x() - FBrushLast.x()), double(N.y() - FBrushLast.y()));
 
-  const double drawnWidth = FBrushPen.widthF();
-  B.BufferGraphics.setPen(FBrushPen);
+  const double drawnWidth = FBrushPens[FBrushPen].widthF();
+  B.BufferGraphics.setPen(FBrushPens[FBrushPen]);
   B.BufferGraphics.drawLine(FBrushLast, N);
-  FBrushPen.setWidthF(W);
+  FBrushPen = 1 - FBrushPen;
+  FBrushPens[FBrushPen].setWidthF(W);
   const QRect changed = segmentRect(FBrushLast, N, drawnWidth);
   FBrushLast = N;
 

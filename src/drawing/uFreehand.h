@@ -67,8 +67,11 @@ class TFreehandPens {
   int FMoveCounter = 0;
   bool FTransparentStroke = false;
 
-  // Mouse brush.
-  QPen FBrushPen;
+  // Mouse brush. Two pens take turns: the painter and its engine hold on to
+  // the pen last drawn with, so changing that one's width would copy it; the
+  // other is free to change without an allocation.
+  QPen FBrushPens[2];
+  int FBrushPen = 0;
   float FBrushW = 0;
   float FBrushMax = 0;
   double FLastSegment = 0;
