@@ -1,10 +1,18 @@
 #include "drawing/uBoard.h"
 
+#include "drawing/uNoteCompose.h"
+
 namespace inkora {
 
 TBoard::TBoard(TAppState& state, IBoardHost& host, IScreenPixels* screen,
                ITabletPackets* tablet, QObject* parent)
-    : QObject(parent), State(state), Host(host), Screen(screen), Tablet(tablet), FPens(*this) {
+    : QObject(parent),
+      State(state),
+      Host(host),
+      Screen(screen),
+      Tablet(tablet),
+      FPens(*this),
+      FFigures(*this) {
   SetColorIndex(State.ColorIndex);
 }
 
@@ -13,6 +21,7 @@ TBoard::~TBoard() { FPens.Abort(); }
 void TBoard::SetBoardSize(QSize size) {
   if (Drawing) {
     FPens.Abort();
+    FFigures.Abort();
     Drawing = false;
   }
   BackBuffer = QImage(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
@@ -42,6 +51,15 @@ void TBoard::SetModified(bool modified) {
   Q_EMIT ModifiedChanged(modified);
 }
 
+void TBoard::Redraw(bool recomposite, bool updateNow) {
+  if (recomposite) {
+    if (BufferGraphics.isActive()) BufferGraphics.end();
+    CompositeNote(BackBuffer, Model, CurNote, {State, WorkFolder, ZoomFactor});
+  }
+  Host.ShowRect(BackBuffer.rect());
+  if (updateNow) Host.UpdateNow();
+}
+
 void TBoard::pbMouseDown(TMouseButton button, TShiftState, int X, int Y) {
   if (button == TMouseButton::Right) {
     Host.ShowPopupMenu();
@@ -60,6 +78,13 @@ void TBoard::pbMouseDown(TMouseButton button, TShiftState, int X, int Y) {
   switch (CurTool) {
     case tcFreePen: FPens.FreePenBegin(X, Y); break;
     case tcBrushPen: FPens.BrushPenBegin(X, Y); break;
+    case tcLine:
+    case tcRectangle:
+    case tcFilledRectangle:
+    case tcEllipse:
+    case tcFilledEllipse:
+    case tcDoubleArrow:
+    case tcSingleArrow: FFigures.FigureBegin(X, Y); break;
     default: break;
   }
 }
@@ -73,6 +98,13 @@ void TBoard::pbMouseMove(TShiftState shift, int X, int Y) {
   switch (CurTool) {
     case tcFreePen: FPens.FreePenMove(X, Y); break;
     case tcBrushPen: FPens.BrushPenMove(X, Y); break;
+    case tcLine:
+    case tcRectangle:
+    case tcFilledRectangle:
+    case tcEllipse:
+    case tcFilledEllipse:
+    case tcDoubleArrow:
+    case tcSingleArrow: FFigures.FigureMove(X, Y); break;
     default: break;
   }
 }
@@ -83,6 +115,13 @@ void TBoard::pbMouseUp(TMouseButton button, TShiftState, int X, int Y) {
   switch (CurTool) {
     case tcFreePen: FPens.FreePenEnd(X, Y); break;
     case tcBrushPen: FPens.BrushPenEnd(X, Y); break;
+    case tcLine:
+    case tcRectangle:
+    case tcFilledRectangle:
+    case tcEllipse:
+    case tcFilledEllipse:
+    case tcDoubleArrow:
+    case tcSingleArrow: FFigures.FigureEnd(X, Y); break;
     default: break;
   }
 }

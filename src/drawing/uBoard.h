@@ -5,6 +5,7 @@
 
 #include "drawing/uAutoColor.h"
 #include "drawing/uBoardHost.h"
+#include "drawing/uFigures.h"
 #include "drawing/uFreehand.h"
 #include "drawing/uPresentation.h"
 #include "drawing/uSmoothPen.h"
@@ -62,7 +63,13 @@ class TBoard : public QObject {
 
   void SetModified(bool modified);
 
+  // Composites the current note into BackBuffer when recomposite is set, then
+  // shows the whole of it; updateNow paints at once.
+  void Redraw(bool recomposite, bool updateNow);
+
   const TFreehandPens& Pens() const { return FPens; }
+  // The figure tools; their band is what the form draws over BackBuffer.
+  const TFigureTools& Figures() const { return FFigures; }
 
   // Shared state.
   TAppState& State;
@@ -76,6 +83,8 @@ class TBoard : public QObject {
   TColor CurColor = PaletteColors[0];
   uint8_t TransMode = 0;
   int32_t CurNote = 1;
+  int32_t NoteCount = 1;
+  QString WorkFolder;  // note and image pictures of the open presentation
   QString CurNoteKey;
   float ZoomFactor = 1.0f;
   bool Drawing = false;
@@ -97,6 +106,7 @@ class TBoard : public QObject {
   void HoverCursor();
 
   TFreehandPens FPens;
+  TFigureTools FFigures;
 };
 
 }  // namespace inkora

@@ -1,9 +1,11 @@
 #include "drawing/uCanvas.h"
 
+#include "drawing/uNoteCompose.h"
 #include "drawing/uPaintBox.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QMouseEvent>
@@ -186,7 +188,37 @@ void TfrmCanvas::pbPaint(QPainter& painter, const QRect& logicalRect) {
     painter.drawImage(QRectF(logicalRect), FBoard.Pens().LiveLayer(), source);
     painter.setOpacity(1.0);
   }
+  // A figure being dragged: its band over the note, in BackBuffer pixels.
+  const TFigureBand& band = FBoard.Figures().Band();
+  if (band.Kind != TBandKind::None) {
+    painter.save();
+    painter.setClipRect(logicalRect, Qt::IntersectClip);
+    painter.scale(1 / r, 1 / r);
+    DrawFigureBand(painter, band);
+    painter.restore();
+  }
+  DrawNoteCounter(painter);
   FPending -= logicalRect;
+}
+
+// "current/count" at the top right of the paint box, clear of the tool bars.
+void TfrmCanvas::DrawNoteCounter(QPainter& painter) {
+  TCounterLayout layout;
+  layout.FormSize = size();
+  layout.ToolbarPos = State.ToolbarPos;
+  layout.ZoomFactor = FBoard.ZoomFactor;
+  layout.BufferHeight = int(FBoard.BackBuffer.height() / Ratio());
+  const QPoint anchor = NoteCounterAnchor(layout);
+  QFont font("Tahoma");
+  font.setPixelSize(28);
+  font.setBold(true);
+  painter.save();
+  painter.setFont(font);
+  painter.setPen(Qt::black);
+  const QString text = NoteCounterText(FBoard.CurNote, FBoard.NoteCount);
+  const QRect box(anchor.x() - 400, anchor.y(), 400, QFontMetrics(font).height());
+  painter.drawText(box, Qt::AlignRight | Qt::AlignTop, text);
+  painter.restore();
 }
 
 void TfrmCanvas::pbMouseDown(QMouseEvent* event) {

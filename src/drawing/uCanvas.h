@@ -49,6 +49,7 @@ class TfrmCanvas final : public QWidget, public IBoardHost {
 
  private:
   void FormShow();
+  void DrawNoteCounter(QPainter& painter);
   QPoint BoardPos(const QPointF& logical) const;
   qreal Ratio() const;
 

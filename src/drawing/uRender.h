@@ -2,10 +2,13 @@
 #pragma once
 
 #include "drawing/uPresentation.h"
+#include "drawing/uSmoothPen.h"
 #include "drawing/uTypes.h"
 
+#include <QImage>
 #include <QPainter>
 #include <QRect>
+#include <QString>
 #include <QTransform>
 
 namespace inkora {
@@ -18,6 +21,24 @@ QRect DrawClickDot(QPainter& g, QPoint p, int32_t width, TColor color);
 
 // Rotation of an object about the centre of its bounds scaled to the target.
 QTransform ObjectTransform(const TDrawObj& obj, QSize target);
+
+// Barbs of an arrow head at E for the shaft S -> E: head length 20 and width
+// 30 pixels of the target. For a shaft shorter than 20 the barbs lie behind S.
+struct TArrowBarbs {
+  QPoint A, B;
+};
+TArrowBarbs ArrowBarbs(QPoint S, QPoint E);
+
+// Reads a picture, telling its format from the content rather than the name.
+QImage LoadPicture(const QString& path);
+
+// Draws one object into a bitmap of size target (BackBuffer, or an export or
+// print bitmap): geometry scaled from the object's board size, rotated about
+// the centre of its scaled bounds. Kinds 1..10; other kinds draw nothing.
+// Images are read from workFolder. smoother replays free-pen and pressure
+// strokes.
+void DrawObject(QPainter& g, const TPresentation& model, const TDrawObj& obj, QSize target,
+                const QString& workFolder, TSmoothPen& smoother);
 
 // A transparent free-pen stroke from its samples: one path through every
 // sample at alpha 127 with round caps and joins; a two-sample stroke is a

@@ -54,6 +54,14 @@ void TSmoothPen::End(int X, int Y, bool Final) {
   DrawAtOnce = false;
 }
 
+void TSmoothPen::Abandon() {
+  FPath.clear();
+  FTarget = nullptr;
+  PrevWidth = 0;
+  NewWidth = 0;
+  DrawAtOnce = false;
+}
+
 void TSmoothPen::ModeStep() {
   const TPointS target = Smooth(FWindow);
   if (Mode == smPressureDabs)

@@ -36,6 +36,9 @@ class TSmoothPen {
   // path is drawn now.
   void End(int X, int Y, bool Final);
 
+  // Drops a stroke without drawing more (a replay that ends without End).
+  void Abandon();
+
   bool Active() const { return FTarget != nullptr; }
   TPointS DrawnPosition() const { return FDrawn; }
   TPointS PathPoint() const { return FPathPoint; }

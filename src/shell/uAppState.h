@@ -4,6 +4,8 @@
 
 #include "drawing/uTypes.h"
 
+#include <QString>
+
 #include <cstdint>
 
 namespace inkora {
@@ -18,6 +20,14 @@ struct TAppState {
   double RecClock = 0.0;           // seconds since the recording started; 0 when none runs
   int32_t RecState = rsInitial;
   int32_t ToolbarPos = 1;          // 1 bottom, 2 top, 3 left, 4 right, 5 floating
+
+  // Note pictures drawn over every note.
+  QString LogoFile;                // picture drawn at its own size
+  int32_t LogoPos = 9;             // 1..9: corners, edge middles and centre
+  int32_t LogoTrans = 255;         // 0..255 opacity
+  QString BGFile;                  // picture stretched over plain notes
+  int32_t BGTrans = 255;           // 0..255 opacity
+  int32_t NoteColor = 15;          // palette index of plain notes
 };
 
 }  // namespace inkora
