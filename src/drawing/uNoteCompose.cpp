@@ -7,6 +7,9 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cmath>
+#include <thread>
+#include <vector>
 
 namespace inkora {
 
@@ -18,19 +21,89 @@ QString workFile(const QString& folder, const QString& name) {
 }
 }  // namespace
 
-void CompositeNote(QImage& target, const TPresentation& model, int note, const TComposeContext& ctx) {
-  QPainter g(&target);
+QRect ObjectReach(const TPresentation& model, const TDrawObj& obj, QSize target) {
+  if (obj.Kind == okNoteBackground) return {};
+  double reach = 0;  // beyond the bounds, in target pixels
+  const double width = std::abs(obj.Width);
+  switch (obj.Kind) {
+    case okImage: reach = 2; break;
+    case okBrushPen:
+      if (obj.Pressure) {
+        reach = width * 2.1 + 4;  // dabs hang right and down of their samples
+      } else {
+        float widest = 0;
+        model.ForEachSample(obj.ObjId, [&](const TPoints& p) { widest = std::max(widest, p.BrushWidth); });
+        reach = std::max<double>(widest, width) + 4;
+      }
+      break;
+    case okDoubleArrow:
+    case okSingleArrow: reach = width + 30; break;  // barbs, even behind a short shaft
+    default: reach = width + 4; break;
+  }
+  const TRectS b = ScaleToBoard(obj.Bounds, obj.BoardWidth, obj.BoardHeight, target);
+  const QRectF grown = QRectF(b.X, b.Y, b.Width, b.Height).adjusted(-reach, -reach, reach, reach);
+  return ObjectTransform(obj, target).mapRect(grown).toAlignedRect().adjusted(-1, -1, 1, 1);
+}
+
+namespace {
+
+// Composites the rows [top, top + rows) of target, drawing only what reaches them.
+struct TBandTarget {
+  uchar* Bits;
+  qsizetype BytesPerLine;
+  QImage::Format Format;
+  QSize Size;
+};
+
+void compositeBand(const TBandTarget& target, int top, int rows, const TPresentation& model, int note,
+                   const TComposeContext& ctx, const std::vector<QRect>& reach) {
+  const QSize size = target.Size;
+  QImage band(target.Bits + top * target.BytesPerLine, size.width(), rows, target.BytesPerLine,
+              target.Format);
+  QPainter g(&band);
   g.setRenderHint(QPainter::Antialiasing);
-  const QSize size = target.size();
+  g.translate(0, -top);
+  const QRect rowsRect(0, top, size.width(), rows);
   const auto& objs = model.ObjList();
   for (const TDrawObj& o : objs)
     if (o.Kind == okNoteBackground && o.NoteNo == note && !o.Deleted)
       DrawNoteBackground(g, size, o, ctx);
   TSmoothPen smoother;
-  for (const TDrawObj& o : objs)
-    if (o.Kind != okNoteBackground && o.NoteNo == note && !o.Deleted)
-      DrawObject(g, model, o, size, ctx.WorkFolder, smoother);
+  for (size_t i = 0; i < objs.size(); ++i) {
+    const TDrawObj& o = objs[i];
+    if (o.Kind == okNoteBackground || o.NoteNo != note || o.Deleted) continue;
+    if (!reach[i].isEmpty() && !reach[i].intersects(rowsRect)) continue;
+    DrawObject(g, model, o, size, ctx.WorkFolder, smoother);
+  }
   DrawLogo(g, size, ctx.Settings);
+}
+
+}  // namespace
+
+void CompositeNote(QImage& target, const TPresentation& model, int note, const TComposeContext& ctx) {
+  if (target.isNull()) return;
+  const int height = target.height();
+  int bands = ctx.Bands > 0 ? ctx.Bands : std::clamp(int(std::thread::hardware_concurrency()), 1, 4);
+  bands = std::clamp(bands, 1, std::max(1, height / 64));
+
+  // Where each object of the note can draw, worked out once for all bands.
+  std::vector<QRect> reach(model.ObjList().size());
+  if (bands > 1)
+    for (size_t i = 0; i < reach.size(); ++i) {
+      const TDrawObj& o = model.ObjList()[i];
+      if (o.NoteNo == note && !o.Deleted) reach[i] = ObjectReach(model, o, target.size());
+    }
+
+  const TBandTarget whole{target.bits(), target.bytesPerLine(), target.format(), target.size()};
+  std::vector<std::thread> workers;
+  const int rows = (height + bands - 1) / bands;
+  for (int b = 1; b < bands; ++b) {
+    const int top = b * rows;
+    if (top >= height) break;
+    workers.emplace_back([&, top] { compositeBand(whole, top, std::min(rows, height - top), model, note, ctx, reach); });
+  }
+  compositeBand(whole, 0, std::min(rows, height), model, note, ctx, reach);
+  for (auto& w : workers) w.join();
 }
 
 QRect FitNoteBackground(QSize picture, float zoom, QSize target) {

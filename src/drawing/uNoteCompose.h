@@ -16,7 +16,15 @@ struct TComposeContext {
   const TAppState& Settings;
   QString WorkFolder;
   float ZoomFactor = 1.0f;
+  // Horizontal bands composited side by side on their own threads; 0 picks
+  // one per core (at most four), 1 composites on the calling thread.
+  int Bands = 0;
 };
+
+// The area an object can touch in a target of this size: its scaled, rotated
+// bounds grown by what its pen, dots, dabs or arrow heads add. An empty
+// rectangle means the whole target (note backgrounds).
+QRect ObjectReach(const TPresentation& model, const TDrawObj& obj, QSize target);
 
 // Composites note `note` of the model into target: every note background
 // (kind 0) first, then every other object in list order, then the logo.

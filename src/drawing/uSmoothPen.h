@@ -54,6 +54,7 @@ class TSmoothPen {
   void WalkDabs(TPointS target);
   void LineTo(TPointS p);
   void AddPolyline(const TPointS* pts, int count);
+  void CollectLineTo(QPointF p);
   void AddDirty(const QRectF& r);
 
   TSampleWindow FWindow{};

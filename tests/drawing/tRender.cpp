@@ -5,6 +5,8 @@
 
 #include <QTemporaryDir>
 
+#include <random>
+
 #include <gtest/gtest.h>
 
 namespace inkora {
@@ -282,6 +284,93 @@ TEST(BoardRedraw, RecompositesTheNoteFromItsObjectsAndShowsIt) {
   ASSERT_FALSE(host.Shown.empty());
   EXPECT_EQ(host.Shown.back(), QRect(0, 0, 300, 200));
   EXPECT_GE(host.UpdateNowCalls, 2);
+}
+
+}  // namespace
+}  // namespace inkora
+
+namespace inkora {
+namespace {
+
+TEST(CompositeBands, SplittingTheNoteIntoBandsLooksTheSame) {
+  TPresentation model;
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<int> coord(0, 299), kindOf(okLine, okSingleArrow);
+  for (int i = 0; i < 60; ++i) {
+    TDrawObj o;
+    o.ObjId = model.ObjCount();
+    o.NoteNo = 1;
+    o.BoardWidth = o.BoardHeight = 300;
+    o.Color = 0x204080 * (i % 5);
+    o.Width = 1 + i % 9;
+    o.Angle = float(i % 4 == 0 ? 30 * i : 0);
+    o.Transparent = i % 7 == 0;
+    const QPoint a(coord(rng), coord(rng)), b(coord(rng), coord(rng));
+    o.P1 = a;
+    o.P2 = b;
+    o.Bounds = {float(std::min(a.x(), b.x())), float(std::min(a.y(), b.y())), float(std::abs(a.x() - b.x())),
+                float(std::abs(a.y() - b.y()))};
+    if (i % 3 == 0) {  // a stroke through a handful of samples
+      o.Kind = i % 2 ? okFreePen : okBrushPen;
+      o.Pressure = i % 4 == 1;
+      model.AppendObj(o);
+      for (int k = 0; k < 12; ++k) {
+        TPoints p;
+        p.ObjId = o.ObjId;
+        p.PtKind = k == 0 ? pkFirst : (k == 11 ? pkLast : pkMiddle);
+        p.Pt = a + (b - a) * k / 11 + QPoint(k % 3 * 4, 0);
+        p.BrushWidth = float(1 + k % 6);
+        p.PressWidth = 2.0 * k;
+        model.AppendPoint(p);
+      }
+    } else {
+      o.Kind = uint8_t(kindOf(rng));
+      model.AppendObj(o);
+    }
+  }
+  // Just below the first band edge of three: barbs and a wide pen reach above it.
+  for (auto [kind, from, to, width] : {std::tuple{okSingleArrow, QPoint(20, 105), QPoint(120, 105), 2},
+                                       std::tuple{okLine, QPoint(150, 106), QPoint(280, 106), 20}}) {
+    TDrawObj o;
+    o.ObjId = model.ObjCount();
+    o.NoteNo = 1;
+    o.BoardWidth = o.BoardHeight = 300;
+    o.Kind = kind;
+    o.Width = width;
+    o.Color = 0x000000;
+    o.P1 = from;
+    o.P2 = to;
+    o.Bounds = {float(from.x()), float(from.y()), float(to.x() - from.x()), 0};
+    model.AppendObj(o);
+  }
+  TAppState settings;
+  auto render = [&](int bands) {
+    QImage img(300, 300, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::white);
+    TComposeContext ctx{settings, QString(), 1.0f};
+    ctx.Bands = bands;
+    CompositeNote(img, model, 1, ctx);
+    return img;
+  };
+  const QImage one = render(1);
+  // Rasterising a path that leaves the band may round an edge pixel by a step
+  // or two; anything culled by mistake would differ by far more.
+  for (int bands : {2, 3, 4}) {
+    const QImage split = render(bands);
+    int worst = 0;
+    QPoint worstAt;
+    for (int y = 0; y < 300; ++y)
+      for (int x = 0; x < 300; ++x) {
+        const QRgb a = split.pixel(x, y), b = one.pixel(x, y);
+        const int d = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                std::abs(qBlue(a) - qBlue(b))});
+        if (d > worst) {
+          worst = d;
+          worstAt = {x, y};
+        }
+      }
+    EXPECT_LE(worst, 2) << bands << " bands, at " << worstAt.x() << "," << worstAt.y();
+  }
 }
 
 }  // namespace
