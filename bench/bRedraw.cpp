@@ -53,7 +53,8 @@ void BM_RecompositeNote(benchmark::State& state) {
   TPresentation model;
   fillNote(model, int(state.range(0)));
   TAppState settings;
-  const TComposeContext ctx{settings, QString(), 1.0f};
+  TComposeContext ctx{settings, QString(), 1.0f};
+  ctx.Bands = int(state.range(1));  // 0: one band per core; 1: the calling thread alone
   QImage target(kBoard, QImage::Format_ARGB32_Premultiplied);
   for (auto _ : state) {
     target.fill(Qt::white);
@@ -62,7 +63,11 @@ void BM_RecompositeNote(benchmark::State& state) {
   }
   state.counters["strokes"] = double(state.range(0));
 }
-BENCHMARK(BM_RecompositeNote)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RecompositeNote)
+    ->ArgNames({"strokes", "bands"})
+    ->ArgsProduct({{1000, 4000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 

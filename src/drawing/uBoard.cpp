@@ -60,6 +60,8 @@ void TBoard::Redraw(bool recomposite, bool updateNow) {
   if (updateNow) Host.UpdateNow();
 }
 
+void TBoard::ShowSelectionChanged() { Host.ShowRect(BackBuffer.rect()); }
+
 void TBoard::pbMouseDown(TMouseButton button, TShiftState, int X, int Y) {
   if (button == TMouseButton::Right) {
     Host.ShowPopupMenu();

@@ -12,6 +12,7 @@
 #include "drawing/uSpline.h"
 #include "drawing/uTabletPackets.h"
 #include "drawing/uTypes.h"
+#include "editing/uSelection.h"
 #include "shell/uAppState.h"
 
 #include <QImage>
@@ -71,12 +72,17 @@ class TBoard : public QObject {
   // The figure tools; their band is what the form draws over BackBuffer.
   const TFigureTools& Figures() const { return FFigures; }
 
+  // The form draws the selection over BackBuffer; whoever changes Selection
+  // calls this so the old overlay goes and the new one shows.
+  void ShowSelectionChanged();
+
   // Shared state.
   TAppState& State;
   IBoardHost& Host;
   IScreenPixels* Screen;
   ITabletPackets* Tablet;
   TPresentation Model;
+  TSelection Selection;
 
   // Tool state.
   uint8_t CurTool = tcFreePen;

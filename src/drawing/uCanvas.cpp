@@ -197,6 +197,15 @@ void TfrmCanvas::pbPaint(QPainter& painter, const QRect& logicalRect) {
     DrawFigureBand(painter, band);
     painter.restore();
   }
+  // The selection frame and handles, in BackBuffer pixels; hidden while the
+  // whole note is being moved.
+  if (!FBoard.Selection.Empty() && FBoard.CurTool != tcMoveAll) {
+    painter.save();
+    painter.setClipRect(logicalRect, Qt::IntersectClip);
+    painter.scale(1 / r, 1 / r);
+    DrawSelectionOverlay(painter, FBoard.Selection, FBoard.Model, FBoard.BackBuffer.size());
+    painter.restore();
+  }
   DrawNoteCounter(painter);
   FPending -= logicalRect;
 }

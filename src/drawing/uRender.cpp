@@ -1,7 +1,10 @@
 #include "drawing/uRender.h"
 
+#include "drawing/uStrokeRaster.h"
+
 #include <QDir>
 #include <QImageReader>
+#include <QPaintEngine>
 #include <QPainterPath>
 
 #include <algorithm>
@@ -47,6 +50,21 @@ QImage LoadPicture(const QString& path) {
   return reader.read();
 }
 
+void StrokeCollectedPath(QPainter& g, const QPainterPath& path, int32_t width, QColor color) {
+  if (path.elementCount() < 2) return;
+  QPaintDevice* device = g.device();
+  if (device && device->devType() == QInternal::Image && g.paintEngine() &&
+      g.paintEngine()->type() == QPaintEngine::Raster && g.compositionMode() == QPainter::CompositionMode_SourceOver &&
+      g.opacity() == 1.0 && !g.hasClipping()) {
+    auto* image = static_cast<QImage*>(device);
+    if (CanRasterStrokes(*image)) {
+      FillPolyline(*image, image->rect(), path, g.worldTransform(), width, color);
+      return;
+    }
+  }
+  g.strokePath(path, QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+}
+
 namespace {
 
 QRectF toQRect(const TRectS& r) { return QRectF(r.X, r.Y, r.Width, r.Height); }
@@ -71,11 +89,13 @@ void drawFreePen(QPainter& g, const TPresentation& model, const TDrawObj& obj, Q
       case pkMiddle:
         if (smoother.Active()) smoother.AddPoint(p.x(), p.y());
         break;
-      case pkLast:
+      case pkLast: {
         if (!smoother.Active()) break;
-        smoother.End(p.x(), p.y(), true);
+        const QPainterPath path = smoother.EndCollected(p.x(), p.y());
+        StrokeCollectedPath(g, path, obj.Width, ToQColor(obj.Color));
         if (p == first) DrawClickDot(g, p, obj.Width, obj.Color);
         break;
+      }
     }
   });
   smoother.Abandon();

@@ -32,6 +32,11 @@ TArrowBarbs ArrowBarbs(QPoint S, QPoint E);
 // Reads a picture, telling its format from the content rather than the name.
 QImage LoadPicture(const QString& path);
 
+// Strokes a collected freehand path: round caps and joins, width pixels wide.
+// Into a plain bitmap this uses the fast stroke rasteriser; elsewhere
+// (printers, clipped or translucent painters) the painter's own stroker.
+void StrokeCollectedPath(QPainter& g, const QPainterPath& path, int32_t width, QColor color);
+
 // Draws one object into a bitmap of size target (BackBuffer, or an export or
 // print bitmap): geometry scaled from the object's board size, rotated about
 // the centre of its scaled bounds. Kinds 1..10; other kinds draw nothing.

@@ -37,16 +37,33 @@ void TSmoothPen::AddPoint(int X, int Y) {
 }
 
 void TSmoothPen::End(int X, int Y, bool Final) {
+  FinishWalk(X, Y);
+  if (Final && !DrawAtOnce && FTarget && !FPath.isEmpty()) {
+    FTarget->strokePath(FPath, FPen);
+    AddDirty(FPath.boundingRect());
+  }
+  Release();
+}
+
+QPainterPath TSmoothPen::EndCollected(int X, int Y) {
+  FinishWalk(X, Y);
+  QPainterPath out;
+  out.swap(FPath);
+  Release();
+  return out;
+}
+
+// The last sample, one more step of the walk, and the line onto the sample.
+void TSmoothPen::FinishWalk(int X, int Y) {
   AddPoint(X, Y);
   FWindow[kWindowSize - 1] = QPoint(X, Y);
   if (!Pressure) {
     ModeStep();
     LineTo({float(X), float(Y)});
   }
-  if (Final && !DrawAtOnce && FTarget && !FPath.isEmpty()) {
-    FTarget->strokePath(FPath, FPen);
-    AddDirty(FPath.boundingRect());
-  }
+}
+
+void TSmoothPen::Release() {
   FPath.clear();
   FTarget = nullptr;
   PrevWidth = 0;
@@ -54,13 +71,7 @@ void TSmoothPen::End(int X, int Y, bool Final) {
   DrawAtOnce = false;
 }
 
-void TSmoothPen::Abandon() {
-  FPath.clear();
-  FTarget = nullptr;
-  PrevWidth = 0;
-  NewWidth = 0;
-  DrawAtOnce = false;
-}
+void TSmoothPen::Abandon() { Release(); }
 
 void TSmoothPen::ModeStep() {
   const TPointS target = Smooth(FWindow);

@@ -35,6 +35,9 @@ class TSmoothPen {
   // Ends the stroke at (X, Y). With Final and DrawAtOnce off the collected
   // path is drawn now.
   void End(int X, int Y, bool Final);
+  // Ends a collected stroke (DrawAtOnce off) and hands its path over instead
+  // of drawing it.
+  QPainterPath EndCollected(int X, int Y);
 
   // Drops a stroke without drawing more (a replay that ends without End).
   void Abandon();
@@ -49,6 +52,8 @@ class TSmoothPen {
   QRect TakeDirtyRect();
 
  private:
+  void FinishWalk(int X, int Y);
+  void Release();
   void ModeStep();
   void WalkLines(TPointS target);
   void WalkDabs(TPointS target);

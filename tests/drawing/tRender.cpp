@@ -235,6 +235,30 @@ TEST(Logo, IsDrawnAtItsOpacityAndAMissingFileIsSkipped) {
   EXPECT_EQ(img.pixel(50, 50), qRgb(255, 255, 255));
 }
 
+TEST(BackgroundPicture, IsStretchedOverTheNoteAtItsOpacity) {
+  QTemporaryDir dir;
+  QImage pic(4, 2, QImage::Format_RGB32);
+  pic.fill(Qt::black);
+  ASSERT_TRUE(pic.save(dir.filePath("bg.jpg"), "PNG"));
+  TAppState settings;
+  settings.BGFile = dir.filePath("bg.jpg");
+  settings.BGTrans = 51;  // 20 %
+  QImage img(100, 80, QImage::Format_ARGB32_Premultiplied);
+  img.fill(Qt::white);
+  {
+    QPainter g(&img);
+    DrawBackgroundPicture(g, img.size(), settings);
+  }
+  EXPECT_NEAR(qRed(img.pixel(1, 1)), 204, 2);
+  EXPECT_NEAR(qRed(img.pixel(98, 78)), 204, 2);
+  settings.BGFile = dir.filePath("none.png");
+  QImage untouched(10, 10, QImage::Format_ARGB32_Premultiplied);
+  untouched.fill(Qt::white);
+  QPainter g(&untouched);
+  DrawBackgroundPicture(g, untouched.size(), settings);
+  EXPECT_EQ(untouched.pixel(5, 5), qRgb(255, 255, 255));
+}
+
 TEST(NoteCounter, AnchorFollowsTheToolBarAndTheZoom) {
   TCounterLayout l;
   l.FormSize = {1920, 1080};
