@@ -80,14 +80,9 @@ void TBoard::pbMouseDown(TMouseButton button, TShiftState, int X, int Y) {
   switch (CurTool) {
     case tcFreePen: FPens.FreePenBegin(X, Y); break;
     case tcBrushPen: FPens.BrushPenBegin(X, Y); break;
-    case tcLine:
-    case tcRectangle:
-    case tcFilledRectangle:
-    case tcEllipse:
-    case tcFilledEllipse:
-    case tcDoubleArrow:
-    case tcSingleArrow: FFigures.FigureBegin(X, Y); break;
-    default: break;
+    default:
+      if (IsFigureTool(CurTool)) FFigures.FigureBegin(X, Y);
+      break;
   }
 }
 
@@ -100,14 +95,9 @@ void TBoard::pbMouseMove(TShiftState shift, int X, int Y) {
   switch (CurTool) {
     case tcFreePen: FPens.FreePenMove(X, Y); break;
     case tcBrushPen: FPens.BrushPenMove(X, Y); break;
-    case tcLine:
-    case tcRectangle:
-    case tcFilledRectangle:
-    case tcEllipse:
-    case tcFilledEllipse:
-    case tcDoubleArrow:
-    case tcSingleArrow: FFigures.FigureMove(X, Y); break;
-    default: break;
+    default:
+      if (IsFigureTool(CurTool)) FFigures.FigureMove(X, Y);
+      break;
   }
 }
 
@@ -117,14 +107,9 @@ void TBoard::pbMouseUp(TMouseButton button, TShiftState, int X, int Y) {
   switch (CurTool) {
     case tcFreePen: FPens.FreePenEnd(X, Y); break;
     case tcBrushPen: FPens.BrushPenEnd(X, Y); break;
-    case tcLine:
-    case tcRectangle:
-    case tcFilledRectangle:
-    case tcEllipse:
-    case tcFilledEllipse:
-    case tcDoubleArrow:
-    case tcSingleArrow: FFigures.FigureEnd(X, Y); break;
-    default: break;
+    default:
+      if (IsFigureTool(CurTool)) FFigures.FigureEnd(X, Y);
+      break;
   }
 }
 

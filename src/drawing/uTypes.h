@@ -74,6 +74,9 @@ enum TToolCode : uint8_t {
   tcMoveAll = 27,
 };
 
+// The figure tools: line, rectangles, ellipses and arrows.
+inline constexpr bool IsFigureTool(uint8_t tool) { return tool >= tcLine && tool <= tcSingleArrow; }
+
 // Sample kinds (TPoints::PtKind).
 enum TPtKind : uint8_t { pkFirst = 1, pkMiddle = 2, pkLast = 3 };
 
