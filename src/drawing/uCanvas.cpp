@@ -2,12 +2,16 @@
 
 #include "drawing/uNoteCompose.h"
 #include "drawing/uPaintBox.h"
+#include "shell/uConfig.h"
+#include "shell/uLang.h"
+#include "shell/uLangForms.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeySequence>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -17,6 +21,7 @@
 #include <QTabletEvent>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace inkora {
@@ -75,6 +80,9 @@ TfrmCanvas::TfrmCanvas(TAppState& state, QWidget* parent)
     : QWidget(parent), State(state), FBoard(state, *this, &FScreen, &FTablet, this) {
   setObjectName("TfrmCanvas");
   setWindowTitle("Inkora 4");
+  // The language of the system chooses every text and the forms' font.
+  Lang().SelectLanguage(SystemLangId());
+  ApplyFont(this);
   setAttribute(Qt::WA_DeleteOnClose, false);
 
   ScrollBox1 = new QScrollArea(this);
@@ -117,7 +125,11 @@ TfrmCanvas::TfrmCanvas(TAppState& state, QWidget* parent)
   pb->setFixedSize(geometry.size());
 }
 
-TfrmCanvas::~TfrmCanvas() = default;
+// Settings are written however the board ends: closed by the user, by the
+// window manager, or through SIGTERM/SIGINT. A failed write is ignored.
+TfrmCanvas::~TfrmCanvas() {
+  if (FShown) SaveConfig(State);
+}
 
 qreal TfrmCanvas::Ratio() const { return pb ? pb->devicePixelRatioF() : 1.0; }
 
@@ -134,7 +146,21 @@ void TfrmCanvas::showEvent(QShowEvent* event) {
   }
 }
 
+// The first show: settings, the note bitmap in the plain-note colour and the
+// work folders of the empty presentation.
 void TfrmCanvas::FormShow() {
+  LoadConfig(State);
+  FBoard.ZoomFactor = 1.0f;
+  FBoard.SetColorIndex(State.ColorIndex);
+  FBoard.PlainNoteColor = PaletteColors[std::clamp(State.NoteColor, 0, int(PaletteColors.size()) - 1)];
+  FBoard.SetBoardSize(FBoard.BackBuffer.size());
+  try {
+    PrepareWorkFolders(FFolders);
+    FBoard.WorkFolder = FFolders.WorkFolder;
+  } catch (const EWorkAreaError& e) {
+    // The board still works for drawing; saving needs the work area.
+    QMessageBox::critical(this, windowTitle(), QString::fromUtf8(e.what()) + "\n\n" + e.Detail());
+  }
   FPending = QRegion();
   pb->update();
 }

@@ -7,6 +7,7 @@
 #include "overlay/uScreenPixels.h"
 #include "overlay/uTablet.h"
 #include "shell/uAppState.h"
+#include "shell/uWorkFolders.h"
 
 #include <QCursor>
 #include <QMenu>
@@ -54,6 +55,7 @@ class TfrmCanvas final : public QWidget, public IBoardHost {
   qreal Ratio() const;
 
   TAppState& State;
+  TWorkFolders FFolders;
   TScreenPixels FScreen;
   TTabletPen FTablet;
   TBoard FBoard;

@@ -3,6 +3,9 @@
 #include "fakes.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTest>
@@ -67,6 +70,40 @@ TEST(CanvasForm, LiveTransparentStrokeIsShownOverTheNote) {
   send(pb, QEvent::MouseButtonRelease, {300, 200}, Qt::LeftButton, Qt::NoButton);
   const QImage done = pb->grab().toImage();
   EXPECT_NEAR(qRed(done.pixel(200, 200)), 128, 3);
+}
+
+}  // namespace
+}  // namespace inkora
+
+namespace inkora {
+namespace {
+
+TEST(CanvasForm, ReadsTheSettingsAtItsFirstShowAndWritesThemWhenDestroyed) {
+  const QString folder = QDir::homePath() + "/Documents/Inkora 4";
+  ASSERT_TRUE(QDir().mkpath(folder));
+  {
+    QFile ini(folder + "/Config.ini");
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Pen]\nColor=9\nWidth=7\n[Note]\nColor=0\n");
+  }
+  TAppState state;
+  {
+    TfrmCanvas form(state);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    EXPECT_EQ(form.Board().CurColor, 0x0000FF);           // red from [Pen] Color
+    EXPECT_EQ(state.PenWidth, 1);                         // the pen starts 1 wide
+    EXPECT_EQ(form.Board().BackBuffer.pixel(5, 5), qRgb(0, 0, 0));  // plain notes in black
+    EXPECT_TRUE(form.Board().WorkFolder.endsWith("$tmp_Inkora4/"));
+    EXPECT_TRUE(QFileInfo(form.Board().WorkFolder).isDir());
+    state.ColorIndex = 12;
+    form.Board().SetColorIndex(12);
+    form.close();
+  }
+  QFile ini(folder + "/Config.ini");
+  ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+  const QString text = QString::fromUtf8(ini.readAll());
+  EXPECT_TRUE(text.contains("Color=12")) << text.toStdString();
 }
 
 }  // namespace

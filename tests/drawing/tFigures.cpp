@@ -440,10 +440,11 @@ TEST(FigureForm, TheBandShowsOverTheNoteWhileDraggingAndGoesWithAShortLine) {
     TAppState state;
     TfrmCanvas form(state);
     form.Board().CurTool = tcLine;
-    form.Board().BackBuffer.fill(note);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.Board().BackBuffer.fill(note);  // after the first show, which makes a plain note
     QWidget* pb = form.PaintBox();
+    pb->repaint();
 
     send(pb, QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton, Qt::LeftButton);
     send(pb, QEvent::MouseMove, {300, 100}, Qt::NoButton, Qt::LeftButton);
