@@ -139,6 +139,7 @@ class TScreenHost final : public IBoardHost {
   void UpdateNow() override {}
   void ShowPopupMenu() override {}
   void SetPaintCursor(TBoardCursor) override {}
+  void ShowError(const QString&) override {}
 
  private:
   const TBoard* FBoard = nullptr;

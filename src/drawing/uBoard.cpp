@@ -24,8 +24,21 @@ void TBoard::SetBoardSize(QSize size) {
     FFigures.Abort();
     Drawing = false;
   }
+  if (!FormSize.isValid()) FormSize = size;
   BackBuffer = QImage(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
   BackBuffer.fill(ToQColor(PlainNoteColor));
+  Smoother = TSmoothPen();
+  StrokeSpline = TSpline();
+}
+
+void TBoard::ReplaceBackBuffer(const QImage& picture) {
+  if (Drawing) {
+    FPens.Abort();
+    FFigures.Abort();
+    Drawing = false;
+  }
+  if (BufferGraphics.isActive()) BufferGraphics.end();
+  BackBuffer = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
   Smoother = TSmoothPen();
   StrokeSpline = TSpline();
 }

@@ -13,6 +13,7 @@
 #include "drawing/uTabletPackets.h"
 #include "drawing/uTypes.h"
 #include "editing/uSelection.h"
+#include "notes/uNoteCollection.h"
 #include "shell/uAppState.h"
 
 #include <QImage>
@@ -51,6 +52,11 @@ class TBoard : public QObject {
   // Creates BackBuffer at this size (device pixels) in the plain-note colour and
   // rebinds the smoothers; any stroke in progress is ended first.
   void SetBoardSize(QSize size);
+  // Shows this picture as the note bitmap (it takes the picture's size) and
+  // rebinds the smoothers; any stroke in progress is ended first.
+  void ReplaceBackBuffer(const QImage& picture);
+  // Announces that CurNote changed.
+  void NotifyCurrentNote() { Q_EMIT CurrentNoteChanged(CurNote); }
 
   void pbMouseDown(TMouseButton button, TShiftState shift, int X, int Y);
   void pbMouseMove(TShiftState shift, int X, int Y);
@@ -83,14 +89,15 @@ class TBoard : public QObject {
   ITabletPackets* Tablet;
   TPresentation Model;
   TSelection Selection;
+  TNoteCollection Notes{*this};
 
   // Tool state.
   uint8_t CurTool = tcFreePen;
   TColor CurColor = PaletteColors[0];
   uint8_t TransMode = 0;
   int32_t CurNote = 1;
-  int32_t NoteCount = 1;
   QString WorkFolder;  // note and image pictures of the open presentation
+  QSize FormSize;      // the board form in device pixels: the size of a note at 100 %
   QString CurNoteKey;
   float ZoomFactor = 1.0f;
   bool Drawing = false;
@@ -107,6 +114,7 @@ class TBoard : public QObject {
 
  Q_SIGNALS:
   void ModifiedChanged(bool modified);
+  void CurrentNoteChanged(int note);
 
  private:
   void HoverCursor();

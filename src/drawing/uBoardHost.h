@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QRect>
+#include <QString>
 
 namespace inkora {
 
@@ -18,6 +19,9 @@ class IBoardHost {
   // Open the board's popup menu at the mouse cursor.
   virtual void ShowPopupMenu() = 0;
   virtual void SetPaintCursor(TBoardCursor cursor) = 0;
+  // A failure the user should know about (a picture that cannot be read or
+  // written); the board stays as it was.
+  virtual void ShowError(const QString& message) = 0;
 };
 
 }  // namespace inkora

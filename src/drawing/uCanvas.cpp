@@ -9,7 +9,9 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFontMetrics>
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -112,6 +114,22 @@ TfrmCanvas::TfrmCanvas(TAppState& state, QWidget* parent)
   connect(quit, &QAction::triggered, this, &QWidget::close);
   addAction(quit);
 
+  // Page Down and Page Up turn the notes, as presenter remotes send them.
+  auto* next = new QAction(this);
+  next->setShortcut(Qt::Key_PageDown);
+  next->setShortcutContext(Qt::ApplicationShortcut);
+  connect(next, &QAction::triggered, this, [this] {
+    if (!FBoard.Drawing) FBoard.Notes.NextNote();
+  });
+  addAction(next);
+  auto* prev = new QAction(this);
+  prev->setShortcut(Qt::Key_PageUp);
+  prev->setShortcutContext(Qt::ApplicationShortcut);
+  connect(prev, &QAction::triggered, this, [this] {
+    if (!FBoard.Drawing) FBoard.Notes.PrevNote();
+  });
+  addAction(prev);
+
   FPenCursor = makePenCursor();
   pb->setCursor(FPenCursor);
 
@@ -120,8 +138,15 @@ TfrmCanvas::TfrmCanvas(TAppState& state, QWidget* parent)
   const QRect geometry = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
   setGeometry(geometry);
   const qreal dpr = screen ? screen->devicePixelRatio() : 1.0;
-  FBoard.SetBoardSize(QSize(int(std::lround(geometry.width() * dpr)),
-                            int(std::lround(geometry.height() * dpr))));
+  FBoard.FormSize = QSize(int(std::lround(geometry.width() * dpr)), int(std::lround(geometry.height() * dpr)));
+  FBoard.SetBoardSize(FBoard.FormSize);
+  FBoard.Notes.LangId = Lang().LangId();
+  FBoard.Notes.PaperFolder = QCoreApplication::applicationDirPath() + "/Paper";
+  // A note change shows the new note from its top.
+  connect(&FBoard, &TBoard::CurrentNoteChanged, this, [this] {
+    ScrollBox1->verticalScrollBar()->setValue(0);
+    pb->update();
+  });
   pb->setFixedSize(geometry.size());
 }
 
@@ -157,6 +182,8 @@ void TfrmCanvas::FormShow() {
   try {
     PrepareWorkFolders(FFolders);
     FBoard.WorkFolder = FFolders.WorkFolder;
+    FBoard.Notes.CacheFolder = FFolders.CacheFolder;
+    FBoard.Notes.StartEmptyPresentation();
   } catch (const EWorkAreaError& e) {
     // The board still works for drawing; saving needs the work area.
     QMessageBox::critical(this, windowTitle(), QString::fromUtf8(e.what()) + "\n\n" + e.Detail());
@@ -190,6 +217,10 @@ void TfrmCanvas::UpdateNow() {
 void TfrmCanvas::ShowPopupMenu() {
   // The menu's items come with the editing commands; an empty menu is not shown.
   if (!mnuPopup->actions().isEmpty()) mnuPopup->popup(QCursor::pos());
+}
+
+void TfrmCanvas::ShowError(const QString& message) {
+  QMessageBox::warning(this, windowTitle(), message);
 }
 
 void TfrmCanvas::SetPaintCursor(TBoardCursor cursor) {
@@ -250,7 +281,7 @@ void TfrmCanvas::DrawNoteCounter(QPainter& painter) {
   painter.save();
   painter.setFont(font);
   painter.setPen(Qt::black);
-  const QString text = NoteCounterText(FBoard.CurNote, FBoard.NoteCount);
+  const QString text = NoteCounterText(FBoard.CurNote, FBoard.Notes.Count());
   const QRect box(anchor.x() - 400, anchor.y(), 400, QFontMetrics(font).height());
   painter.drawText(box, Qt::AlignRight | Qt::AlignTop, text);
   painter.restore();

@@ -36,6 +36,7 @@ class TfrmCanvas final : public QWidget, public IBoardHost {
   void UpdateNow() override;
   void ShowPopupMenu() override;
   void SetPaintCursor(TBoardCursor cursor) override;
+  void ShowError(const QString& message) override;
 
   // Paint-box events, in paint-box coordinates.
   void pbPaint(QPainter& painter, const QRect& logicalRect);

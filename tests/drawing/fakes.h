@@ -22,6 +22,8 @@ struct TRecordingHost final : IBoardHost {
   void ShowRect(const QRect& r) override { Shown.push_back(r); }
   void UpdateNow() override { ++UpdateNowCalls; }
   void ShowPopupMenu() override { ++PopupCalls; }
+  std::vector<QString> Errors;
+  void ShowError(const QString& message) override { Errors.push_back(message); }
   void SetPaintCursor(TBoardCursor c) override {
     Cursor = c;
     ++CursorCalls;

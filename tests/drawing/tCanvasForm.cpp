@@ -38,8 +38,11 @@ TEST(CanvasForm, BoardFillsTheScreenAndDrawsWhatThePointerDrags) {
   for (int x = 110; x <= 300; x += 10) send(pb, QEvent::MouseMove, {x, 100}, Qt::NoButton, Qt::LeftButton);
   send(pb, QEvent::MouseButtonRelease, {300, 100}, Qt::LeftButton, Qt::NoButton);
 
-  ASSERT_EQ(form.Board().Model.ObjCount(), 1);
-  EXPECT_EQ(form.Board().Model.SampleCount(0), 22);
+  // The first show started a presentation: its note's page and change objects, then the stroke.
+  ASSERT_EQ(form.Board().Model.ObjCount(), 3);
+  EXPECT_EQ(form.Board().Model.Last().Kind, okFreePen);
+  EXPECT_EQ(form.Board().Model.SampleCount(2), 22);
+  EXPECT_EQ(form.Board().Notes.Count(), 1);
   EXPECT_TRUE(test::IsDark(form.Board().BackBuffer.pixel(200, 100)));
 
   // What the paint box shows is the stroke.
@@ -50,7 +53,7 @@ TEST(CanvasForm, BoardFillsTheScreenAndDrawsWhatThePointerDrags) {
   // Right press: the popup menu has no items yet and stays closed; no stroke.
   send(pb, QEvent::MouseButtonPress, {50, 50}, Qt::RightButton, Qt::RightButton);
   EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
-  EXPECT_EQ(form.Board().Model.ObjCount(), 1);
+  EXPECT_EQ(form.Board().Model.ObjCount(), 3);
   form.close();
 }
 
@@ -104,6 +107,8 @@ TEST(CanvasForm, ReadsTheSettingsAtItsFirstShowAndWritesThemWhenDestroyed) {
   ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
   const QString text = QString::fromUtf8(ini.readAll());
   EXPECT_TRUE(text.contains("Color=12")) << text.toStdString();
+  // Later boards in this run start from the defaults again.
+  QDir(folder).removeRecursively();
 }
 
 }  // namespace
