@@ -122,15 +122,7 @@ TDrawObj DecodeObjectRecord(QByteArrayView record) {
   return obj;
 }
 
-std::vector<TDrawObj> TDrawStorage::Objects() const {
-  std::vector<TDrawObj> objs;
-  const qint64 count = RecordCount();
-  objs.reserve(size_t(count));
-  for (qint64 i = 0; i < count; ++i)
-    objs.push_back(DecodeObjectRecord(QByteArrayView(Bytes()).sliced(i * kObjectRecordSize,
-                                                                     kObjectRecordSize)));
-  return objs;
-}
+std::vector<TDrawObj> TDrawStorage::Objects() const { return DecodeAll<TDrawObj>(DecodeObjectRecord); }
 
 TValidation ValidateObjects(const std::vector<TDrawObj>& objs, qsizetype noteCount) {
   TValidation v;

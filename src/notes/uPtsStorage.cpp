@@ -37,15 +37,7 @@ TPoints DecodePointRecord(QByteArrayView record) {
   return pt;
 }
 
-std::vector<TPoints> TPtsStorage::Points() const {
-  std::vector<TPoints> pts;
-  const qint64 count = RecordCount();
-  pts.reserve(size_t(count));
-  for (qint64 i = 0; i < count; ++i)
-    pts.push_back(DecodePointRecord(QByteArrayView(Bytes()).sliced(i * kPointRecordSize,
-                                                                   kPointRecordSize)));
-  return pts;
-}
+std::vector<TPoints> TPtsStorage::Points() const { return DecodeAll<TPoints>(DecodePointRecord); }
 
 TValidation ValidatePoints(const std::vector<TPoints>& pts, qsizetype objCount) {
   TValidation v;

@@ -6,6 +6,8 @@
 // for collecting what a check of read data finds are here as well.
 #pragma once
 
+#include <vector>
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -69,6 +71,17 @@ class TRecordStorage {
   void Next();
   // The current record buffer, always RecordSize() bytes.
   QByteArrayView Current() const { return FCurrent; }
+
+  // Every whole record decoded by decode(QByteArrayView), in stream order.
+  template <class T, class Decode>
+  std::vector<T> DecodeAll(Decode decode) const {
+    std::vector<T> out;
+    const qint64 count = RecordCount();
+    out.reserve(size_t(count));
+    const QByteArrayView bytes(FData);
+    for (qint64 i = 0; i < count; ++i) out.push_back(decode(bytes.sliced(i * FRecordSize, FRecordSize)));
+    return out;
+  }
 
   const QByteArray& Bytes() const { return FData; }
   // Replaces the stream; false (and the stream unchanged) when it is larger

@@ -9,18 +9,13 @@
 #include <utility>
 #include <vector>
 
+#include "../support/testFiles.h"
+
 namespace inkora {
 namespace {
 
-QByteArray ReadAll(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-bool WriteAll(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
+using test::ReadAll;
+using test::WriteAll;
 
 // A record as some other writer might leave it: no byte zero.
 QByteArray ForeignRecord() {

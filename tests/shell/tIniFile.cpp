@@ -8,18 +8,13 @@
 
 #include <optional>
 
+#include "../support/testFiles.h"
+
 namespace inkora {
 namespace {
 
-QByteArray ReadAll(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-bool WriteAll(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
+using test::ReadAll;
+using test::WriteAll;
 
 struct ReadCase {
   const char* what;
