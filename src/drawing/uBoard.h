@@ -14,6 +14,7 @@
 #include "drawing/uTypes.h"
 #include "editing/uSelection.h"
 #include "notes/uNoteCollection.h"
+#include "notes/uProjectInfo.h"
 #include "shell/uAppState.h"
 
 #include <QImage>
@@ -90,6 +91,7 @@ class TBoard : public QObject {
   TPresentation Model;
   TSelection Selection;
   TNoteCollection Notes{*this};
+  TProjectInfo ProjectInfo;  // the information record of the open presentation
 
   // Tool state.
   uint8_t CurTool = tcFreePen;

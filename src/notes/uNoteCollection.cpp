@@ -52,6 +52,8 @@ void TNoteCollection::BackToActualSize() {
 
 void TNoteCollection::StartEmptyPresentation() {
   B.Model.Clear();
+  B.Model.ProjectState = TProjectState{};
+  B.ProjectInfo.Reset(DateTimeToDays(QDateTime::currentDateTime()));
   B.Selection.ClearSelection();
   NoteIndex.clear();
   CacheIndex.clear();
