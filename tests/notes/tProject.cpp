@@ -15,6 +15,17 @@
 namespace inkora {
 namespace {
 
+// Rewrites the object stream in folder with its last object changed.
+void EditLastObject(const QString& folder, const std::function<void(TDrawObj&)>& edit) {
+  TDrawStorage in;
+  ASSERT_TRUE(in.LoadFromFile(folder + "MainEvt.evt"));
+  std::vector<TDrawObj> objs = in.Objects();
+  edit(objs.back());
+  TDrawStorage out;
+  for (const TDrawObj& o : objs) out.Add(o);
+  ASSERT_TRUE(out.SaveToFile(folder + "MainEvt.evt"));
+}
+
 class ProjectTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -130,26 +141,8 @@ TEST_F(ProjectTest, DamagedProjectsAreRefusedAndThePresentationStays) {
   const Case cases[] = {
       {"no note index", [](const QString& f) { QFile::remove(f + "Notes.inx"); }},
       {"no information record", [](const QString& f) { QFile::remove(f + "IKP.dat"); }},
-      {"note number 999",
-       [](const QString& f) {
-         TDrawStorage s;
-         ASSERT_TRUE(s.LoadFromFile(f + "MainEvt.evt"));
-         std::vector<TDrawObj> objs = s.Objects();
-         objs.back().NoteNo = 999;
-         TDrawStorage out;
-         for (const TDrawObj& o : objs) out.Add(o);
-         ASSERT_TRUE(out.SaveToFile(f + "MainEvt.evt"));
-       }},
-      {"board width 0",
-       [](const QString& f) {
-         TDrawStorage s;
-         ASSERT_TRUE(s.LoadFromFile(f + "MainEvt.evt"));
-         std::vector<TDrawObj> objs = s.Objects();
-         objs.back().BoardWidth = 0;
-         TDrawStorage out;
-         for (const TDrawObj& o : objs) out.Add(o);
-         ASSERT_TRUE(out.SaveToFile(f + "MainEvt.evt"));
-       }},
+      {"note number 999", [](const QString& f) { EditLastObject(f, [](TDrawObj& o) { o.NoteNo = 999; }); }},
+      {"board width 0", [](const QString& f) { EditLastObject(f, [](TDrawObj& o) { o.BoardWidth = 0; }); }},
       {"note picture missing",
        [](const QString& f) {
          for (const QString& name : QDir(f).entryList({"d_*.bmp"}, QDir::Files)) QFile::remove(f + name);
