@@ -59,9 +59,20 @@ TColor TBoard::AutoPenColor() {
 }
 
 void TBoard::SetModified(bool modified) {
+  if (modified && !(FBoardMenuSave && FFloatMenuSave)) {
+    FBoardMenuSave = FFloatMenuSave = true;
+    Q_EMIT SaveItemsChanged();
+  }
   if (Model.ProjectState.Modified == modified) return;
   Model.ProjectState.Modified = modified;
   Q_EMIT ModifiedChanged(modified);
+}
+
+void TBoard::SetSaveItemOfMenuInUse(bool enabled) {
+  bool& item = (State.ToolbarPos == 1 || State.ToolbarPos == 2) ? FBoardMenuSave : FFloatMenuSave;
+  if (item == enabled) return;
+  item = enabled;
+  Q_EMIT SaveItemsChanged();
 }
 
 void TBoard::Redraw(bool recomposite, bool updateNow) {

@@ -14,6 +14,7 @@
 #include "drawing/uTypes.h"
 #include "editing/uSelection.h"
 #include "notes/uNoteCollection.h"
+#include "notes/uProjectCommands.h"
 #include "notes/uProjectInfo.h"
 #include "shell/uAppState.h"
 
@@ -69,7 +70,14 @@ class TBoard : public QObject {
   // Samples the screen for the automatic colour and stores it in LastAutoColor.
   TColor AutoPenColor();
 
+  // Modified follows every change of the presentation; a change (true)
+  // enables both Save items.
   void SetModified(bool modified);
+  // The Save item of the menu in use: the board menu's while the tool bar is
+  // docked at the bottom or top, the floating tool bar menu's otherwise.
+  void SetSaveItemOfMenuInUse(bool enabled);
+  bool BoardMenuSaveEnabled() const { return FBoardMenuSave; }
+  bool FloatMenuSaveEnabled() const { return FFloatMenuSave; }
 
   // Composites the current note into BackBuffer when recomposite is set, then
   // shows the whole of it; updateNow paints at once.
@@ -92,6 +100,8 @@ class TBoard : public QObject {
   TSelection Selection;
   TNoteCollection Notes{*this};
   TProjectInfo ProjectInfo;  // the information record of the open presentation
+  TProjectCommands Project{*this};
+  bool Opening = false;  // a project is being read
 
   // Tool state.
   uint8_t CurTool = tcFreePen;
@@ -117,12 +127,14 @@ class TBoard : public QObject {
  Q_SIGNALS:
   void ModifiedChanged(bool modified);
   void CurrentNoteChanged(int note);
+  void SaveItemsChanged();
 
  private:
   void HoverCursor();
 
   TFreehandPens FPens;
   TFigureTools FFigures;
+  bool FBoardMenuSave = true, FFloatMenuSave = true;
 };
 
 }  // namespace inkora

@@ -5,9 +5,12 @@
 #include "shell/uConfig.h"
 #include "shell/uLang.h"
 #include "shell/uLangForms.h"
+#include "shell/uProgress.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -21,6 +24,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTabletEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -54,6 +58,15 @@ QCursor makePenCursor() {
   p.drawEllipse(QPointF(1.5, 0), 1.5, 1.2);
   p.end();
   return QCursor(pix, 1, 30);
+}
+
+// "Description|*.ext" (pairs separated by "|") as Qt writes filters:
+// "Description (*.ext)", one per line.
+QString QtFileFilter(const QString& filter) {
+  const QStringList parts = filter.split('|');
+  QStringList out;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) out << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+  return out.join(";;");
 }
 
 TShiftState shiftOf(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
@@ -130,6 +143,8 @@ TfrmCanvas::TfrmCanvas(TAppState& state, QWidget* parent)
   });
   addAction(prev);
 
+  CreateFileActions();
+
   FPenCursor = makePenCursor();
   pb->setCursor(FPenCursor);
 
@@ -179,17 +194,44 @@ void TfrmCanvas::FormShow() {
   FBoard.SetColorIndex(State.ColorIndex);
   FBoard.PlainNoteColor = PaletteColors[std::clamp(State.NoteColor, 0, int(PaletteColors.size()) - 1)];
   FBoard.SetBoardSize(FBoard.BackBuffer.size());
-  try {
-    PrepareWorkFolders(FFolders);
-    FBoard.WorkFolder = FFolders.WorkFolder;
-    FBoard.Notes.CacheFolder = FFolders.CacheFolder;
-    FBoard.Notes.StartEmptyPresentation();
-  } catch (const EWorkAreaError& e) {
-    // The board still works for drawing; saving needs the work area.
-    QMessageBox::critical(this, windowTitle(), QString::fromUtf8(e.what()) + "\n\n" + e.Detail());
-  }
+  // Without its work area the board still works for drawing; saving needs it.
+  FBoard.Project.ResetProject();
+  UpdateSaveItem();
   FPending = QRegion();
   pb->update();
+  // A project named on the command line opens once the board is on screen.
+  QTimer::singleShot(0, this, [this] { FBoard.Project.OpenStartupFile(StartupArguments); });
+}
+
+// New, Open, Save and Save as: on the board's menu and on the keys every
+// desktop program uses for them.
+void TfrmCanvas::CreateFileActions() {
+  auto make = [this](QAction*& action, const char* name, int textKey, QKeySequence::StandardKey key,
+                     void (TProjectCommands::*command)()) {
+    action = new QAction(Str("Menu", textKey), this);
+    action->setObjectName(name);
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::ApplicationShortcut);
+    connect(action, &QAction::triggered, this, [this, command] {
+      if (!FBoard.Drawing) (FBoard.Project.*command)();
+    });
+    addAction(action);
+    mnuPopup->addAction(action);
+  };
+  make(mnuNew, "mnuNew", 800, QKeySequence::New, &TProjectCommands::New);
+  make(mnuOpen, "mnuOpen", 801, QKeySequence::Open, &TProjectCommands::Open);
+  make(mnuSave, "mnuSave", 802, QKeySequence::Save, &TProjectCommands::Save);
+  make(mnuSaveas, "mnuSaveas", 803, QKeySequence::SaveAs, &TProjectCommands::SaveAs);
+  // Some desktops give Save as no key; Ctrl+Shift+S is what users expect.
+  if (mnuSaveas->shortcut().isEmpty()) mnuSaveas->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+  connect(&FBoard, &TBoard::SaveItemsChanged, this, &TfrmCanvas::UpdateSaveItem);
+  UpdateSaveItem();
+}
+
+// The popup stands in for the menu in use until the tool bars bring their own.
+void TfrmCanvas::UpdateSaveItem() {
+  const bool docked = State.ToolbarPos == 1 || State.ToolbarPos == 2;
+  mnuSave->setEnabled(docked ? FBoard.BoardMenuSaveEnabled() : FBoard.FloatMenuSaveEnabled());
 }
 
 void TfrmCanvas::closeEvent(QCloseEvent* event) {
@@ -221,6 +263,72 @@ void TfrmCanvas::ShowPopupMenu() {
 
 void TfrmCanvas::ShowError(const QString& message) {
   QMessageBox::warning(this, windowTitle(), message);
+}
+
+TModalResult TfrmCanvas::BoardMessageDlg(const QString& text, TMsgDlgType type, uint32_t buttons) {
+  QMessageBox box(this);
+  box.setWindowTitle(windowTitle());
+  box.setText(text);
+  switch (type) {
+    case TMsgDlgType::Warning: box.setIcon(QMessageBox::Warning); break;
+    case TMsgDlgType::Error: box.setIcon(QMessageBox::Critical); break;
+    case TMsgDlgType::Information: box.setIcon(QMessageBox::Information); break;
+    case TMsgDlgType::Confirmation: box.setIcon(QMessageBox::Question); break;
+  }
+  QMessageBox::StandardButtons set;
+  if (buttons & mbYes) set |= QMessageBox::Yes;
+  if (buttons & mbNo) set |= QMessageBox::No;
+  if (buttons & mbOK) set |= QMessageBox::Ok;
+  if (buttons & mbCancel) set |= QMessageBox::Cancel;
+  box.setStandardButtons(set);
+  switch (box.exec()) {
+    case QMessageBox::Yes: return TModalResult::Yes;
+    case QMessageBox::No: return TModalResult::No;
+    case QMessageBox::Ok: return TModalResult::Ok;
+    default: return TModalResult::Cancel;
+  }
+}
+
+QString TfrmCanvas::OpenFileDialog(const TFileDialogSpec& spec) {
+  QFileDialog dialog(this, spec.Title, spec.Folder, QtFileFilter(spec.Filter));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
+QString TfrmCanvas::SaveFileDialog(const TFileDialogSpec& spec) {
+  // The project folder is made when it is first offered.
+  if (!spec.Folder.isEmpty()) QDir().mkpath(spec.Folder);
+  QFileDialog dialog(this, spec.Title, spec.Folder, QtFileFilter(spec.Filter));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  // The board asks its own overwrite question.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  const qsizetype star = spec.Filter.lastIndexOf("*.");
+  if (star >= 0) dialog.setDefaultSuffix(spec.Filter.mid(star + 2));
+  dialog.selectFile(spec.FileName);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
+void TfrmCanvas::BeginWait() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+void TfrmCanvas::EndWait() { QGuiApplication::restoreOverrideCursor(); }
+
+void TfrmCanvas::ShowProgress(const QString& status) {
+  if (!frmProgress) frmProgress = new TfrmProgress(this);
+  frmProgress->setWindowTitle(Str("Progress", 1100));
+  frmProgress->show();
+  frmProgress->SetStatus(status);
+}
+
+void TfrmCanvas::SetProgress(int position, int maximum) {
+  if (frmProgress) frmProgress->SetPosition(position, maximum);
+}
+
+void TfrmCanvas::CloseProgress() {
+  delete frmProgress;
+  frmProgress = nullptr;
 }
 
 void TfrmCanvas::SetPaintCursor(TBoardCursor cursor) {

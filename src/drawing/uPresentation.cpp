@@ -60,4 +60,13 @@ void TPresentation::Clear() {
   FNextPt.reserve(kInitialPoints);
 }
 
+void TPresentation::Reserve(size_t objects, size_t points) {
+  FObjList.reserve(objects);
+  FFirstPt.reserve(objects);
+  FLastPt.reserve(objects);
+  FPtCount.reserve(objects);
+  FPtList.reserve(points);
+  FNextPt.reserve(points);
+}
+
 }  // namespace inkora

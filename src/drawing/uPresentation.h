@@ -52,6 +52,8 @@ class TPresentation {
 
   // Empties both lists; only when a presentation is started or opened.
   void Clear();
+  // Room for this many objects and samples, so loading does not regrow.
+  void Reserve(size_t objects, size_t points);
 
   TProjectState ProjectState;
 

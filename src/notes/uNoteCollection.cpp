@@ -147,9 +147,7 @@ void TNoteCollection::StoreNoteCache(int n) {
 
 void TNoteCollection::ShowNote() {
   if (CacheIndex.isEmpty()) return;
-  const int n = B.CurNote;
-  QImage picture;
-  if (n >= 1 && n <= CacheIndex.size()) picture = LoadPicture(CacheFolder + CacheIndex[n - 1]);
+  const QImage picture = NotePicture(B.CurNote);
   if (!picture.isNull()) {
     B.ReplaceBackBuffer(picture.convertToFormat(QImage::Format_ARGB32_Premultiplied));
   } else {
@@ -239,22 +237,39 @@ void TNoteCollection::SetNoteBackground(const QString& path) {
   B.Redraw(false, false);
 }
 
-void TNoteCollection::RebuildNoteCaches(const std::function<void(int, int)>& progress) {
+QImage TNoteCollection::ComposeNote(int n, int bands) const {
+  if (n < 1 || n > Count()) return {};
+  // Each note at its background's own size; objects scale to it.
+  QImage note = LoadPicture(B.WorkFolder + NoteIndex[n - 1]);
+  if (note.isNull()) {
+    note = QImage(B.FormSize.isValid() ? B.FormSize : B.BackBuffer.size(), QImage::Format_ARGB32_Premultiplied);
+    note.fill(Qt::white);
+  } else {
+    note = note.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  }
+  TComposeContext ctx{B.State, B.WorkFolder, 1.0f};
+  ctx.Bands = bands;
+  CompositeNote(note, B.Model, n, ctx);
+  return note;
+}
+
+QImage TNoteCollection::NotePicture(int n) {
+  if (n < 1 || n > CacheIndex.size()) return {};
+  const QString file = CacheFolder + CacheIndex[n - 1];
+  QImage picture = LoadPicture(file);
+  if (picture.isNull()) {
+    picture = ComposeNote(n);
+    if (!picture.isNull()) SavePicture(picture, file);
+  }
+  return picture;
+}
+
+void TNoteCollection::RebuildNoteCaches(TCacheBuild build, const std::function<void(int, int)>& progress) {
   DeleteFilesIn(CacheFolder);
-  CacheIndex.clear();
-  const TComposeContext ctx{B.State, B.WorkFolder, 1.0f};
+  CacheIndex = NoteIndex;
+  if (build == CacheOnDemand) return;
   for (int i = 0; i < Count(); ++i) {
-    // Each note at its background's own size; objects scale to it.
-    QImage note = LoadPicture(B.WorkFolder + NoteIndex[i]);
-    if (note.isNull()) {
-      note = QImage(B.FormSize.isValid() ? B.FormSize : B.BackBuffer.size(), QImage::Format_ARGB32_Premultiplied);
-      note.fill(Qt::white);
-    } else {
-      note = note.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    }
-    CompositeNote(note, B.Model, i + 1, ctx);
-    SavePicture(note, CacheFolder + NoteIndex[i]);
-    CacheIndex.append(NoteIndex[i]);
+    SavePicture(ComposeNote(i + 1), CacheFolder + NoteIndex[i]);
     if (progress) progress(i + 1, Count());
   }
 }

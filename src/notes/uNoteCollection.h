@@ -57,8 +57,17 @@ class TNoteCollection {
   void PrevNote();
   // The picture file at path becomes the background of the current note.
   void SetNoteBackground(const QString& path);
-  // Renders every note afresh from its background and objects; progress(done, total).
-  void RebuildNoteCaches(const std::function<void(int, int)>& progress = {});
+  // Renders every note afresh from its background and objects (CacheAll;
+  // progress(done, total) after each), or names every cache picture and
+  // leaves each to be made when its note is first needed (CacheOnDemand).
+  enum TCacheBuild { CacheAll, CacheOnDemand };
+  void RebuildNoteCaches(TCacheBuild build = CacheAll, const std::function<void(int, int)>& progress = {});
+  // Note n (1-based) as its cache picture shows it: the background at its own
+  // size, every object and the logo. Reads nothing but the model and the work
+  // folder, so notes may be composed on several threads at once.
+  QImage ComposeNote(int n, int bands = 0) const;
+  // The cache picture of note n, made and stored first when it is not there.
+  QImage NotePicture(int n);
 
   // Move-all is offered on notes whose key begins with "d".
   bool CanMoveAll() const { return CurrentKeyAllowsMoveAll; }

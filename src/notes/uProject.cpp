@@ -4,6 +4,7 @@
 #include "notes/uDrawStorage.h"
 #include "notes/uProjectInfo.h"
 #include "notes/uPtsStorage.h"
+#include "shell/uLang.h"
 #include "shell/uSysHelpers.h"
 #include "shell/uWorkFolders.h"
 
@@ -11,6 +12,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <cmath>
 
 namespace inkora {
 
@@ -36,11 +39,43 @@ QString stagingFolder(const QString& workFolder) {
   return QFileInfo(QDir::cleanPath(workFolder)).path() + "/$tmp_Opening/";
 }
 
+// The hourglass and the progress window around one archive operation; both
+// go away on every path out of it.
+class TArchiveWindow {
+ public:
+  TArchiveWindow(IBoardHost& host, const QString& status) : H(host) {
+    H.BeginWait();
+    H.ShowProgress(status);
+    H.SetProgress(1, kZipProgressMaximum);
+  }
+  ~TArchiveWindow() {
+    H.CloseProgress();
+    H.EndWait();
+  }
+  TArchiveProgress Reporter() {
+    return [this](double fraction) { H.SetProgress(ZipProgressPosition(fraction), kZipProgressMaximum); };
+  }
+
+ private:
+  IBoardHost& H;
+};
+
+QString statusText(int key, const QString& path) {
+  return Str("Progress", key) + " - " + QFileInfo(path).fileName();
+}
+
 }  // namespace
 
-TArchiveResult WriteProject(TBoard& board, const QString& path, const TArchiveProgress& progress) {
+int ZipProgressPosition(double fraction) {
+  if (!(fraction >= 0.0)) return fraction < 0.0 ? 1 : kZipProgressMaximum;
+  if (fraction >= 1.0) return kZipProgressMaximum;
+  return int(std::floor(fraction * 10000.0)) + 1;
+}
+
+TArchiveResult WriteProject(TBoard& board, const QString& path) {
   const QString work = board.WorkFolder;
   if (work.isEmpty()) return failure(QStringLiteral("There is no work area to save from."));
+  TArchiveWindow window(board.Host, statusText(1103, path));
   QString error;
 
   TDrawStorage objects;
@@ -70,24 +105,38 @@ TArchiveResult WriteProject(TBoard& board, const QString& path, const TArchivePr
   if (!info.SaveToFile(work + "IKP.dat", &error)) return failure(error);
   if (!SaveNoteIndex(work + "Notes.inx", board.Notes.NoteIndex, &error)) return failure(error);
 
-  TArchiveResult result = ZipFolder(work, path, progress);
-  if (result.Ok) board.SetModified(false);
+  TArchiveResult result = ZipFolder(work, path, window.Reporter());
+  if (!result.Ok) return result;
+  board.SetModified(false);
+  board.SetSaveItemOfMenuInUse(false);
   return result;
 }
 
-TArchiveResult ReadProject(TBoard& board, const QString& path, const TArchiveProgress& progress) {
+TArchiveResult ReadProject(TBoard& board, const QString& path, bool showNote) {
   if (board.WorkFolder.isEmpty()) return failure(QStringLiteral("There is no work area to open into."));
+  // While a project is read the floating tool bars do nothing and stay behind.
+  board.Opening = true;
+  board.Host.LowerToolWindows();
+  struct TOpeningEnd {
+    TBoard& B;
+    ~TOpeningEnd() {
+      B.Host.RaiseToolWindows();
+      B.Opening = false;
+    }
+  } openingEnd{board};
+  TArchiveWindow window(board.Host, statusText(1104, path));
+
   const QString staging = stagingFolder(board.WorkFolder);
   DeleteTree(staging);
   if (!QDir().mkpath(staging) || !QFile::setPermissions(staging, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                                      QFileDevice::ExeOwner))
-    return failure(QStringLiteral("Cannot Create Work Area!"));
+    return failure(QString::fromUtf8(kWorkAreaError));
   auto refuse = [&](const QString& message) {
     DeleteTree(staging);
     return failure(QStringLiteral("%1 cannot be opened: %2").arg(QFileInfo(path).fileName(), message));
   };
 
-  const TArchiveResult unpacked = UnzipToFolder(path, staging, {}, progress);
+  const TArchiveResult unpacked = UnzipToFolder(path, staging, {}, window.Reporter());
   if (!unpacked.Ok) return refuse(unpacked.Message);
 
   QString error;
@@ -123,18 +172,16 @@ TArchiveResult ReadProject(TBoard& board, const QString& path, const TArchivePro
   }
   DeleteTree(previous);
 
-  board.Selection.ClearSelection();
-  board.Model.Clear();
+  board.Project.ResetProject(path);
+  board.Model.Reserve(objects.size(), points.size());
   for (const TDrawObj& o : objects) board.Model.AppendObj(o);
   for (const TPoints& p : points) board.Model.AppendPoint(p);
   board.ProjectInfo = info;
   board.Notes.NoteIndex = keys;
-  board.Model.ProjectState.HasFile = true;
-  board.Model.ProjectState.ProjectPath = path;
-  board.SetModified(false);
-  board.Notes.RebuildNoteCaches();
+  board.Host.SetProgress(0, int(keys.size()));
+  board.Notes.RebuildNoteCaches(TNoteCollection::CacheOnDemand);
   board.Notes.SetCurrentNote(1);
-  board.Notes.ShowNote();
+  if (showNote) board.Notes.ShowNote();
   return {true, {}, unpacked.Members};
 }
 

@@ -8,6 +8,7 @@
 #include <QImage>
 
 #include <deque>
+#include <utility>
 #include <vector>
 
 namespace inkora::test {
@@ -28,6 +29,47 @@ struct TRecordingHost final : IBoardHost {
     Cursor = c;
     ++CursorCalls;
   }
+
+  // Scripted answers, taken in order; an empty script answers Cancel.
+  std::deque<TModalResult> Answers;
+  std::deque<QString> FileChoices;  // "" cancels the dialog
+  std::vector<QString> Questions;   // texts of the message boxes asked
+  std::vector<uint32_t> QuestionButtons;
+  std::vector<TFileDialogSpec> OpenDialogs, SaveDialogs;
+  int Lowered = 0, Raised = 0, Waits = 0, WaitEnds = 0;
+  std::vector<QString> ProgressTexts;
+  std::vector<std::pair<int, int>> ProgressSteps;  // (position, maximum)
+  int ProgressClosed = 0;
+
+  TModalResult BoardMessageDlg(const QString& text, TMsgDlgType, uint32_t buttons) override {
+    Questions.push_back(text);
+    QuestionButtons.push_back(buttons);
+    if (Answers.empty()) return TModalResult::Cancel;
+    const TModalResult a = Answers.front();
+    Answers.pop_front();
+    return a;
+  }
+  QString NextChoice() {
+    if (FileChoices.empty()) return {};
+    const QString c = FileChoices.front();
+    FileChoices.pop_front();
+    return c;
+  }
+  QString OpenFileDialog(const TFileDialogSpec& spec) override {
+    OpenDialogs.push_back(spec);
+    return NextChoice();
+  }
+  QString SaveFileDialog(const TFileDialogSpec& spec) override {
+    SaveDialogs.push_back(spec);
+    return NextChoice();
+  }
+  void LowerToolWindows() override { ++Lowered; }
+  void RaiseToolWindows() override { ++Raised; }
+  void BeginWait() override { ++Waits; }
+  void EndWait() override { ++WaitEnds; }
+  void ShowProgress(const QString& status) override { ProgressTexts.push_back(status); }
+  void SetProgress(int position, int maximum) override { ProgressSteps.emplace_back(position, maximum); }
+  void CloseProgress() override { ++ProgressClosed; }
 };
 
 // A display made of one picture.

@@ -10,6 +10,8 @@
 #include <QScreen>
 #include <QTest>
 
+#include <QAction>
+
 #include <gtest/gtest.h>
 
 namespace inkora {
@@ -50,9 +52,14 @@ TEST(CanvasForm, BoardFillsTheScreenAndDrawsWhatThePointerDrags) {
   EXPECT_TRUE(test::IsDark(shown.pixel(200, 100)));
   EXPECT_EQ(shown.pixel(200, 130), qRgb(255, 255, 255));
 
-  // Right press: the popup menu has no items yet and stays closed; no stroke.
+  // Right press: the board menu with the file commands; no stroke.
   send(pb, QEvent::MouseButtonPress, {50, 50}, Qt::RightButton, Qt::RightButton);
-  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+  QWidget* popup = QApplication::activePopupWidget();
+  ASSERT_NE(popup, nullptr);
+  QStringList items;
+  for (QAction* a : popup->actions()) items << a->objectName();
+  EXPECT_EQ(items, (QStringList{"mnuNew", "mnuOpen", "mnuSave", "mnuSaveas"}));
+  popup->close();
   EXPECT_EQ(form.Board().Model.ObjCount(), 3);
   form.close();
 }
@@ -61,9 +68,10 @@ TEST(CanvasForm, LiveTransparentStrokeIsShownOverTheNote) {
   TAppState state;
   state.PenWidth = 5;
   TfrmCanvas form(state);
-  form.Board().TransMode = 1;
   form.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  form.Board().TransMode = 1;
+  state.PenWidth = 5;
   QWidget* pb = form.PaintBox();
   send(pb, QEvent::MouseButtonPress, {100, 200}, Qt::LeftButton, Qt::LeftButton);
   send(pb, QEvent::MouseMove, {300, 200}, Qt::NoButton, Qt::LeftButton);

@@ -118,6 +118,30 @@ TEST_F(ProjectTest, APresentationRoundTripsThroughItsFile) {
   EXPECT_TRUE(test::IsDark(board.BackBuffer.pixel(200, 255)));
 }
 
+TEST_F(ProjectTest, AProjectFromALargerScreenKeepsItsNoteSize) {
+  TAppState bigState;
+  test::TRecordingHost bigHost;
+  TBoard big{bigState, bigHost};
+  big.SetBoardSize({800, 600});
+  big.FormSize = {800, 600};
+  ASSERT_TRUE(QDir(dir.path()).mkpath("big/$tmp_Inkora4"));
+  ASSERT_TRUE(QDir(dir.path()).mkpath("big/$tmp_CacheNote"));
+  big.WorkFolder = dir.filePath("big/$tmp_Inkora4") + "/";
+  big.Notes.CacheFolder = dir.filePath("big/$tmp_CacheNote") + "/";
+  big.Notes.StartEmptyPresentation();
+  bigState.PenWidth = 6;
+  big.pbMouseDown(TMouseButton::Left, ssLeft, 600, 450);
+  big.pbMouseMove(ssLeft, 650, 450);
+  big.pbMouseUp(TMouseButton::Left, 0, 700, 450);
+  const QString file = dir.filePath("out/big.ikp");
+  ASSERT_TRUE(WriteProject(big, file).Ok);
+
+  ASSERT_TRUE(ReadProject(board, file).Ok);  // this board is 400 x 300
+  EXPECT_EQ(board.BackBuffer.size(), QSize(800, 600));
+  EXPECT_TRUE(test::IsDark(board.BackBuffer.pixel(650, 450)));
+  EXPECT_FALSE(test::IsDark(board.BackBuffer.pixel(325, 225)));  // not shrunk to this board
+}
+
 TEST_F(ProjectTest, AConfiguredLogoThatIsMissingKeepsItsNameOnly) {
   state.LogoFile = dir.filePath("gone/logo.png");
   const QString file = dir.filePath("out/logo.ikp");
