@@ -281,7 +281,9 @@ TModalResult TfrmCanvas::BoardMessageDlg(const QString& text, TMsgDlgType type, 
   if (buttons & mbOK) set |= QMessageBox::Ok;
   if (buttons & mbCancel) set |= QMessageBox::Cancel;
   box.setStandardButtons(set);
-  switch (box.exec()) {
+  const int answer = box.exec();
+  TakeFocusBack();
+  switch (answer) {
     case QMessageBox::Yes: return TModalResult::Yes;
     case QMessageBox::No: return TModalResult::No;
     case QMessageBox::Ok: return TModalResult::Ok;
@@ -293,8 +295,9 @@ QString TfrmCanvas::OpenFileDialog(const TFileDialogSpec& spec) {
   QFileDialog dialog(this, spec.Title, spec.Folder, QtFileFilter(spec.Filter));
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().first();
+  const bool chosen = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+  TakeFocusBack();
+  return chosen ? dialog.selectedFiles().first() : QString();
 }
 
 QString TfrmCanvas::SaveFileDialog(const TFileDialogSpec& spec) {
@@ -308,8 +311,16 @@ QString TfrmCanvas::SaveFileDialog(const TFileDialogSpec& spec) {
   const qsizetype star = spec.Filter.lastIndexOf("*.");
   if (star >= 0) dialog.setDefaultSuffix(spec.Filter.mid(star + 2));
   dialog.selectFile(spec.FileName);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().first();
+  const bool chosen = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+  TakeFocusBack();
+  return chosen ? dialog.selectedFiles().first() : QString();
+}
+
+// The board takes the keyboard again when a dialog closes, also in sessions
+// without a window manager to hand it back.
+void TfrmCanvas::TakeFocusBack() {
+  activateWindow();
+  raise();
 }
 
 void TfrmCanvas::BeginWait() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }

@@ -66,6 +66,7 @@ class TfrmCanvas final : public QWidget, public IBoardHost {
   void FormShow();
   void CreateFileActions();
   void UpdateSaveItem();
+  void TakeFocusBack();
   void DrawNoteCounter(QPainter& painter);
   QPoint BoardPos(const QPointF& logical) const;
   qreal Ratio() const;
