@@ -6,8 +6,12 @@
 #include "shell/uLang.h"
 #include "shell/uLangForms.h"
 #include "shell/uProgress.h"
+#include "shell/uSplash.h"
+#include "shell/uSysHelpers.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QProxyStyle>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
@@ -60,6 +64,16 @@ QCursor makePenCursor() {
   return QCursor(pix, 1, 30);
 }
 
+// The application's style with the board's tool-hint pause.
+class THintStyle final : public QProxyStyle {
+ public:
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returnData) const override {
+    if (hint == SH_ToolTip_WakeUpDelay) return 300;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+  }
+};
+
 // "Description|*.ext" (pairs separated by "|") as Qt writes filters:
 // "Description (*.ext)", one per line.
 QString QtFileFilter(const QString& filter) {
@@ -92,13 +106,15 @@ TMouseButton buttonOf(Qt::MouseButton b) {
 }  // namespace
 
 TfrmCanvas::TfrmCanvas(TAppState& state, QWidget* parent)
-    : QWidget(parent), State(state), FBoard(state, *this, &FScreen, &FTablet, this) {
+    : QWidget(parent, Qt::FramelessWindowHint), State(state), FBoard(state, *this, &FScreen, &FTablet, this) {
   setObjectName("TfrmCanvas");
   setWindowTitle("Inkora 4");
   // The language of the system chooses every text and the forms' font.
   Lang().SelectLanguage(SystemLangId());
   ApplyFont(this);
   setAttribute(Qt::WA_DeleteOnClose, false);
+  // Tool hints appear after 300 ms.
+  if (!dynamic_cast<THintStyle*>(QApplication::style())) QApplication::setStyle(new THintStyle);
 
   ScrollBox1 = new QScrollArea(this);
   ScrollBox1->setFrameShape(QFrame::NoFrame);
@@ -124,7 +140,7 @@ TfrmCanvas::TfrmCanvas(TAppState& state, QWidget* parent)
   auto* quit = new QAction(this);
   quit->setShortcut(QKeySequence::Quit);
   quit->setShortcutContext(Qt::ApplicationShortcut);
-  connect(quit, &QAction::triggered, this, &QWidget::close);
+  connect(quit, &QAction::triggered, this, &TfrmCanvas::mnuCloseClick);
   addAction(quit);
 
   // Page Down and Page Up turn the notes, as presenter remotes send them.
@@ -148,12 +164,8 @@ TfrmCanvas::TfrmCanvas(TAppState& state, QWidget* parent)
   FPenCursor = makePenCursor();
   pb->setCursor(FPenCursor);
 
-  // The board fills the screen; BackBuffer has its size in device pixels.
-  QScreen* screen = QGuiApplication::primaryScreen();
-  const QRect geometry = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-  setGeometry(geometry);
-  const qreal dpr = screen ? screen->devicePixelRatio() : 1.0;
-  FBoard.FormSize = QSize(int(std::lround(geometry.width() * dpr)), int(std::lround(geometry.height() * dpr)));
+  // The board fills the screen until the settings say more at the first show.
+  PlaceBoard();
   FBoard.SetBoardSize(FBoard.FormSize);
   FBoard.Notes.LangId = Lang().LangId();
   FBoard.Notes.PaperFolder = QCoreApplication::applicationDirPath() + "/Paper";
@@ -162,13 +174,15 @@ TfrmCanvas::TfrmCanvas(TAppState& state, QWidget* parent)
     ScrollBox1->verticalScrollBar()->setValue(0);
     pb->update();
   });
-  pb->setFixedSize(geometry.size());
 }
 
-// Settings are written however the board ends: closed by the user, by the
-// window manager, or through SIGTERM/SIGINT. A failed write is ignored.
+// However the board ends (closed by the user, by the window manager, or
+// through SIGTERM/SIGINT) its settings are written and the default printer is
+// put back as it was. Failures are ignored.
 TfrmCanvas::~TfrmCanvas() {
+  if (FBoard.Drawing) FBoard.pbMouseUp(TMouseButton::Left, ssLeft, FBoard.CurPt.x(), FBoard.CurPt.y());
   if (FShown) SaveConfig(State);
+  FPrinter.Restore();
 }
 
 qreal TfrmCanvas::Ratio() const { return pb ? pb->devicePixelRatioF() : 1.0; }
@@ -186,21 +200,84 @@ void TfrmCanvas::showEvent(QShowEvent* event) {
   }
 }
 
-// The first show: settings, the note bitmap in the plain-note colour and the
-// work folders of the empty presentation.
+// The first show, in order: the default printer, settings, the splash, the
+// board's place and bitmap, the empty presentation. Whatever fails on the
+// way, the splash goes and the file named on the command line still opens.
 void TfrmCanvas::FormShow() {
-  LoadConfig(State);
-  FBoard.ZoomFactor = 1.0f;
-  FBoard.SetColorIndex(State.ColorIndex);
-  FBoard.PlainNoteColor = PaletteColors[std::clamp(State.NoteColor, 0, int(PaletteColors.size()) - 1)];
-  FBoard.SetBoardSize(FBoard.BackBuffer.size());
-  // Without its work area the board still works for drawing; saving needs it.
-  FBoard.Project.ResetProject();
-  UpdateSaveItem();
-  FPending = QRegion();
-  pb->update();
+  auto* splash = new TfrmSplash;
+  try {
+    FPrinter.SwitchToVirtualPrinter();
+    LoadConfig(State);
+    FBoard.ZoomFactor = 1.0f;
+    ApplyFont(this);
+    splash->show();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    PlaceBoard();
+    FBoard.SetColorIndex(State.ColorIndex);
+    FBoard.PlainNoteColor = PaletteColors[std::clamp(State.NoteColor, 0, int(PaletteColors.size()) - 1)];
+    FBoard.SetBoardSize(FBoard.FormSize);
+    // Without its work area the board still works for drawing; saving needs it.
+    FBoard.Project.ResetProject();
+    UpdateSaveItem();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    FPending = QRegion();
+    pb->update();
+  } catch (const std::exception& e) {
+    ShowError(QString::fromUtf8(e.what()));
+  }
+  splash->close();
   // A project named on the command line opens once the board is on screen.
   QTimer::singleShot(0, this, [this] { FBoard.Project.OpenStartupFile(StartupArguments); });
+}
+
+// At (0, 0) over the screen, or over every monitor with UseDual; BackBuffer
+// has the board's size in device pixels.
+void TfrmCanvas::PlaceBoard() {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  const QRect screenRect = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+  const QRect desktop = screen ? screen->virtualGeometry() : screenRect;
+  const QRect place = BoardRect(screenRect, desktop, int(QGuiApplication::screens().size()), State.UseDual);
+  if (place.size() != screenRect.size()) setWindowState(Qt::WindowNoState);
+  setGeometry(place);
+  const qreal dpr = screen ? screen->devicePixelRatio() : 1.0;
+  FBoard.FormSize = QSize(int(std::lround(place.width() * dpr)), int(std::lround(place.height() * dpr)));
+  pb->setFixedSize(place.size());
+}
+
+void TfrmCanvas::mnuCloseClick() {
+  if (FBoard.Drawing) return;
+  if (State.RecState == rsRecording && StopRecordingOnClose) StopRecordingOnClose();
+  if (FBoard.Model.ProjectState.Modified && !FBoard.Project.AskSaveChanges(false)) return;
+  FCloseAnswered = true;
+  close();
+}
+
+void TfrmCanvas::CloseForSessionEnd() {
+  FCloseAnswered = true;
+  close();
+}
+
+void TfrmCanvas::OnSecondStart(const QString& path) {
+  if (isMinimized()) showNormal();
+  if (x() == kParkedLeft) RestoreMessage();
+  raise();
+  activateWindow();
+  if (!path.isEmpty()) FBoard.Project.OnFileFromSecondStart(scOpenFile, path);
+}
+
+void TfrmCanvas::RestoreMessage() {
+  if (x() != kParkedLeft) return;
+  move(0, y());
+  show();
+}
+
+void TfrmCanvas::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  // Back from another program that opened a document for the board.
+  if (event->type() == QEvent::ActivationChange && isActiveWindow() && AwayForImport) {
+    AwayForImport = false;
+    move(0, y());
+  }
 }
 
 // New, Open, Save and Save as: on the board's menu and on the keys every
@@ -234,8 +311,16 @@ void TfrmCanvas::UpdateSaveItem() {
   mnuSave->setEnabled(docked ? FBoard.BoardMenuSaveEnabled() : FBoard.FloatMenuSaveEnabled());
 }
 
+// The window manager's close is the close command: a modified presentation
+// is asked about first. A close of the program's own goes through at once.
 void TfrmCanvas::closeEvent(QCloseEvent* event) {
   if (FBoard.Drawing) FBoard.pbMouseUp(TMouseButton::Left, ssLeft, FBoard.CurPt.x(), FBoard.CurPt.y());
+  if (event->spontaneous() && !FCloseAnswered && FShown && FBoard.Model.ProjectState.Modified &&
+      !FBoard.Project.AskSaveChanges(false)) {
+    event->ignore();
+    return;
+  }
+  FCloseAnswered = false;
   event->accept();
 }
 

@@ -7,6 +7,7 @@
 #include "overlay/uScreenPixels.h"
 #include "overlay/uTablet.h"
 #include "shell/uAppState.h"
+#include "shell/uPrinter.h"
 
 #include <QCursor>
 #include <QMenu>
@@ -14,6 +15,8 @@
 #include <QScrollArea>
 #include <QStringList>
 #include <QWidget>
+
+#include <functional>
 
 class QMouseEvent;
 class QTabletEvent;
@@ -51,6 +54,25 @@ class TfrmCanvas final : public QWidget, public IBoardHost {
   // open once the board is shown.
   QStringList StartupArguments;
 
+  // The close command (Ctrl+Q, the window's close button): a running
+  // recording is finished, a modified presentation asked about, then the
+  // board closes. Cancel in the question keeps it open.
+  void mnuCloseClick();
+  // The end of the session (SIGTERM, SIGINT): closes without a question.
+  void CloseForSessionEnd();
+  // Finishes a recording with timeline before the board closes.
+  std::function<void()> StopRecordingOnClose;
+
+  // A second start of the program handed over its first argument: the board
+  // comes to the front and opens the file when it is a project or contents.
+  void OnSecondStart(const QString& path);
+  // The restore message: a board parked off screen comes back.
+  void RestoreMessage();
+  // The board moved itself off screen to let another program open a document.
+  bool AwayForImport = false;
+  // The left edge of a board parked off screen.
+  static constexpr int kParkedLeft = -20000;
+
   // Paint-box events, in paint-box coordinates.
   void pbPaint(QPainter& painter, const QRect& logicalRect);
   void pbMouseDown(QMouseEvent* event);
@@ -61,9 +83,11 @@ class TfrmCanvas final : public QWidget, public IBoardHost {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void FormShow();
+  void PlaceBoard();
   void CreateFileActions();
   void UpdateSaveItem();
   void TakeFocusBack();
@@ -86,6 +110,8 @@ class TfrmCanvas final : public QWidget, public IBoardHost {
   QCursor FPenCursor;
   QRegion FPending;  // shown rectangles not yet painted, in paint-box pixels
   bool FShown = false;
+  bool FCloseAnswered = false;  // the close was asked about or needs no question
+  TDefaultPrinterSwitch FPrinter;
 };
 
 }  // namespace inkora

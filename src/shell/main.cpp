@@ -27,7 +27,7 @@ int main(int argc, char* argv[]) {
   inkora::TAppState state;
   inkora::TfrmCanvas board(state);
   board.StartupArguments = parser.positionalArguments();
-  inkora::TTerminationSignals signals([&board] { board.close(); });
+  inkora::TTerminationSignals signals([&board] { board.CloseForSessionEnd(); });
   board.showFullScreen();
   return app.exec();
 }

@@ -162,4 +162,17 @@ bool RestoreDefaultPrinter(const TSavedDefaultPrinter& saved) {
   return ok;
 }
 
+void TDefaultPrinterSwitch::SwitchToVirtualPrinter() {
+  FSaved = {};
+  const TSavedDefaultPrinter before = SaveDefaultPrinter();
+  if (!before.Known || GetDefaultPrinterName() == QLatin1String(kVirtualPrinterQueue)) return;
+  if (SetDefaultPrinter(QString::fromLatin1(kVirtualPrinterQueue))) FSaved = before;
+}
+
+void TDefaultPrinterSwitch::Restore() {
+  if (!FSaved.Known) return;
+  RestoreDefaultPrinter(FSaved);
+  FSaved = {};
+}
+
 }  // namespace inkora

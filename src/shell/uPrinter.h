@@ -16,6 +16,9 @@
 
 namespace inkora {
 
+// The queue of the virtual printer that hands documents to the board.
+inline constexpr const char* kVirtualPrinterQueue = "Inkora_Vitual_Printer";
+
 // Name of the printer the user's programs print to by default ("queue", or
 // "queue/instance" for a saved instance); empty when there is none or no
 // print server answers.
@@ -40,6 +43,20 @@ TSavedDefaultPrinter SaveDefaultPrinter();
 // removed again. False when `saved` is not Known, no print server answers or
 // the file cannot be written.
 bool RestoreDefaultPrinter(const TSavedDefaultPrinter& saved);
+
+// At start-up the board makes its virtual printer the default, so that
+// "print" in any program sends the document to the board; at the end it puts
+// back what was there. Nothing is switched (and nothing restored) when the
+// virtual printer is missing, is the default already, or no server answers.
+class TDefaultPrinterSwitch {
+ public:
+  void SwitchToVirtualPrinter();
+  void Restore();
+  bool Switched() const { return FSaved.Known; }
+
+ private:
+  TSavedDefaultPrinter FSaved;
+};
 
 // The user's lpoptions file: $HOME/.cups/lpoptions (the home folder from the
 // password database when $HOME is not set).

@@ -100,4 +100,9 @@ TTaskbarPos TaskbarPosFrom(const QRect& s, const QRect& a) {
   return {best->edge, best->rect};
 }
 
+QRect BoardRect(const QRect& primaryScreen, const QRect& virtualDesktop, int screenCount, bool useDual) {
+  const int width = screenCount > 1 && useDual ? virtualDesktop.width() : primaryScreen.width();
+  return QRect(0, 0, width, primaryScreen.height());
+}
+
 }  // namespace inkora

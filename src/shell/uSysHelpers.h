@@ -43,4 +43,9 @@ TTaskbarPos GetTaskbarPos();
 // The same for a given screen geometry and available geometry.
 TTaskbarPos TaskbarPosFrom(const QRect& screen, const QRect& available);
 
+// Where the board sits: at (0, 0) with the primary screen's height, and the
+// width of the whole desktop when there is more than one monitor and the
+// board is to span them (useDual), else the screen's width.
+QRect BoardRect(const QRect& primaryScreen, const QRect& virtualDesktop, int screenCount, bool useDual);
+
 }  // namespace inkora

@@ -1,7 +1,8 @@
 // Runs the GoogleTest suites inside a QApplication. The offscreen platform is
 // used unless QT_QPA_PLATFORM says otherwise. HOME and TMPDIR point into a
 // folder of the run's own, so no test reads or writes the user's documents,
-// settings or temp folders.
+// settings or temp folders. The print server is one that is not there, so no
+// test changes the machine's default printer; tests that print start their own.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -23,6 +24,10 @@ int main(int argc, char** argv) {
   setenv("TMPDIR", (base / "tmp").c_str(), 1);
   unsetenv("XDG_DOCUMENTS_DIR");
   unsetenv("XDG_CONFIG_HOME");
+  unsetenv("XDG_RUNTIME_DIR");
+  setenv("CUPS_SERVER", (base / "no-print-server.sock").c_str(), 1);
+  unsetenv("LPDEST");
+  unsetenv("PRINTER");
 
   int status = 0;
   {
