@@ -204,6 +204,7 @@ void TfrmCanvas::showEvent(QShowEvent* event) {
 // board's place and bitmap, the empty presentation. Whatever fails on the
 // way, the splash goes and the file named on the command line still opens.
 void TfrmCanvas::FormShow() {
+  FStartingUp = true;
   auto* splash = new TfrmSplash;
   try {
     FPrinter.SwitchToVirtualPrinter();
@@ -226,6 +227,12 @@ void TfrmCanvas::FormShow() {
     ShowError(QString::fromUtf8(e.what()));
   }
   splash->close();
+  FStartingUp = false;
+  // The session ended while the board was starting: it closes now.
+  if (FCloseAfterStartup) {
+    QTimer::singleShot(0, this, &TfrmCanvas::CloseForSessionEnd);
+    return;
+  }
   // A project named on the command line opens once the board is on screen.
   QTimer::singleShot(0, this, [this] { FBoard.Project.OpenStartupFile(StartupArguments); });
 }
@@ -245,7 +252,7 @@ void TfrmCanvas::PlaceBoard() {
 }
 
 void TfrmCanvas::mnuCloseClick() {
-  if (FBoard.Drawing) return;
+  if (FBoard.Drawing || FStartingUp) return;
   if (State.RecState == rsRecording && StopRecordingOnClose) StopRecordingOnClose();
   if (FBoard.Model.ProjectState.Modified && !FBoard.Project.AskSaveChanges(false)) return;
   FCloseAnswered = true;
@@ -253,6 +260,11 @@ void TfrmCanvas::mnuCloseClick() {
 }
 
 void TfrmCanvas::CloseForSessionEnd() {
+  // The start-up lets events run; a close then would be undone by its end.
+  if (FStartingUp) {
+    FCloseAfterStartup = true;
+    return;
+  }
   FCloseAnswered = true;
   close();
 }

@@ -111,6 +111,8 @@ class TfrmCanvas final : public QWidget, public IBoardHost {
   QRegion FPending;  // shown rectangles not yet painted, in paint-box pixels
   bool FShown = false;
   bool FCloseAnswered = false;  // the close was asked about or needs no question
+  bool FStartingUp = false;     // inside the first show
+  bool FCloseAfterStartup = false;
   TDefaultPrinterSwitch FPrinter;
 };
 

@@ -11,6 +11,13 @@
 #include <QTest>
 
 #include <QAction>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include "shell/uWorkFolders.h"
+
+#include <deque>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +27,129 @@ namespace {
 void send(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons) {
   QMouseEvent ev(type, QPointF(pos), w->mapToGlobal(QPointF(pos)), button, buttons, Qt::NoModifier);
   QApplication::sendEvent(w, &ev);
+}
+
+// Answers the message boxes the board opens, in order, and keeps their texts.
+class TBoxAnswers : public QObject {
+ public:
+  explicit TBoxAnswers(std::deque<QMessageBox::StandardButton> answers) : Answers(std::move(answers)) {
+    connect(&Poll, &QTimer::timeout, this, [this] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return;
+      Texts << box->text();
+      const QMessageBox::StandardButton answer = Answers.empty() ? QMessageBox::Ok : Answers.front();
+      if (!Answers.empty()) Answers.pop_front();
+      if (QAbstractButton* b = box->button(answer)) b->click();
+    });
+    Poll.start(20);
+  }
+  std::deque<QMessageBox::StandardButton> Answers;
+  QStringList Texts;
+  QTimer Poll;
+};
+
+// Counts the splash windows shown.
+struct TSplashWatch : QObject {
+  int Shown = 0;
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() == QEvent::Show && o->objectName() == "TfrmSplash") ++Shown;
+    return false;
+  }
+};
+
+bool splashVisible() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->objectName() == "TfrmSplash" && w->isVisible()) return true;
+  return false;
+}
+
+void stroke(TfrmCanvas& form) {
+  QWidget* pb = form.PaintBox();
+  send(pb, QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton, Qt::LeftButton);
+  send(pb, QEvent::MouseMove, {200, 100}, Qt::NoButton, Qt::LeftButton);
+  send(pb, QEvent::MouseButtonRelease, {200, 100}, Qt::LeftButton, Qt::NoButton);
+}
+
+TEST(CanvasStartup, TheSplashShowsWhileStartingAndGoes) {
+  TSplashWatch watch;
+  qApp->installEventFilter(&watch);
+  TAppState state;
+  TfrmCanvas form(state);
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  qApp->removeEventFilter(&watch);
+  EXPECT_EQ(watch.Shown, 1);
+  EXPECT_FALSE(splashVisible());
+  EXPECT_EQ(form.Board().Notes.Count(), 1);
+  form.close();
+}
+
+TEST(CanvasStartup, AFailedStepStillEndsTheStartUp) {
+  // The private base is taken by a file: no work area can be made.
+  const QString base = QDir::tempPath() + "/" + PrivateBaseName();
+  QDir(base).removeRecursively();
+  ASSERT_TRUE(QFile(base).open(QIODevice::WriteOnly));
+  {
+    TBoxAnswers boxes({});
+    TAppState state;
+    TfrmCanvas form(state);
+    form.StartupArguments = {base + "/lesson.ikp"};
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    // The command-line file is still tried after the failed step.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.Texts.size() >= 2; }, 10000)) << boxes.Texts.join('|').toStdString();
+    EXPECT_TRUE(boxes.Texts[0].startsWith("Cannot Create Work Area!"));
+    EXPECT_TRUE(boxes.Texts[1].contains("work area")) << boxes.Texts[1].toStdString();
+    EXPECT_FALSE(splashVisible());
+    EXPECT_TRUE(form.isVisible());
+    form.close();
+  }
+  QFile::remove(base);
+}
+
+TEST(CanvasStartup, CloseAsksOnlyAboutAModifiedPresentation) {
+  TAppState state;
+  {
+    TBoxAnswers boxes({});
+    TfrmCanvas form(state);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.mnuCloseClick();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(boxes.Texts.isEmpty());
+  }
+  TBoxAnswers boxes({QMessageBox::Cancel, QMessageBox::No});
+  TfrmCanvas form(state);
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  stroke(form);
+  form.mnuCloseClick();
+  EXPECT_TRUE(form.isVisible());
+  form.mnuCloseClick();
+  EXPECT_FALSE(form.isVisible());
+  EXPECT_EQ(boxes.Texts, QStringList(2, "Do you want to save current presentation?"));
+}
+
+TEST(CanvasStartup, ABoardAwayOrParkedComesBack) {
+  TAppState state;
+  TfrmCanvas form(state);
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  // Back from the program that opened a document: at the left edge again.
+  form.AwayForImport = true;
+  form.move(-900, 0);
+  QApplication::setActiveWindow(nullptr);
+  QApplication::setActiveWindow(&form);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form.AwayForImport; }, 5000));
+  EXPECT_EQ(form.x(), 0);
+  // The restore message only brings back a board parked at -20000.
+  form.move(-500, 0);
+  form.RestoreMessage();
+  EXPECT_EQ(form.x(), -500);
+  form.move(TfrmCanvas::kParkedLeft, 0);
+  form.RestoreMessage();
+  EXPECT_EQ(form.x(), 0);
+  form.close();
 }
 
 TEST(CanvasForm, BoardFillsTheScreenAndDrawsWhatThePointerDrags) {

@@ -156,5 +156,21 @@ TEST(TaskbarPos, TheWidestReservedStripOfTheScreen) {
   }
 }
 
+TEST(BoardRect, SpansTheDesktopOnlyWithSeveralMonitorsAndUseDual) {
+  const QRect screen(0, 0, 1920, 1080), desktop(0, 0, 3200, 1200);
+  struct Case {
+    int screens;
+    bool useDual;
+    QRect expected;
+  };
+  const Case cases[] = {
+      {1, false, QRect(0, 0, 1920, 1080)},
+      {1, true, QRect(0, 0, 1920, 1080)},
+      {2, false, QRect(0, 0, 1920, 1080)},
+      {2, true, QRect(0, 0, 3200, 1080)},
+  };
+  for (const Case& c : cases) EXPECT_EQ(BoardRect(screen, desktop, c.screens, c.useDual), c.expected) << c.screens << c.useDual;
+}
+
 }  // namespace
 }  // namespace inkora
