@@ -52,10 +52,12 @@ struct TUnzipLimits {
 bool IsStoreOnlyName(const QString& name);
 
 // Zips every regular file directly in `folder` into `archivePath`, replacing
-// the file there. Subfolders and symbolic links are skipped. On failure the
-// target is left as it was and no temporary file remains.
+// the file there. Subfolders and symbolic links are skipped. An archive that
+// UnzipToFolder with these limits would refuse (a member or all of them too
+// large, too many members) is not written. On failure the target is left as
+// it was and no temporary file remains.
 TArchiveResult ZipFolder(const QString& folder, const QString& archivePath,
-                         const TArchiveProgress& progress = {});
+                         const TArchiveProgress& progress = {}, const TUnzipLimits& limits = {});
 
 // Unpacks the archive at `archivePath` into `folder`, which should be empty.
 // Refuses the whole archive when a member name is not a bare file name (a

@@ -133,35 +133,6 @@ QString DecodeShortString(QByteArrayView field, int capacity) {
 
 // ---------------------------------------------------------------------------
 
-uint8_t TFieldReader::U8(qsizetype offset) const {
-  return Has(offset, 1) ? uint8_t(FData[offset]) : 0;
-}
-
-uint64_t TFieldReader::U64(qsizetype offset) const {
-  if (!Has(offset, 8)) return 0;
-  uint64_t v = 0;
-  for (int i = 0; i < 8; ++i) v |= uint64_t(uint8_t(FData[offset + i])) << (8 * i);
-  return v;
-}
-
-uint32_t TFieldReader::U32(qsizetype offset) const {
-  if (!Has(offset, 4)) return 0;
-  uint32_t v = 0;
-  for (int i = 0; i < 4; ++i) v |= uint32_t(uint8_t(FData[offset + i])) << (8 * i);
-  return v;
-}
-
-int16_t TFieldReader::I16(qsizetype offset) const {
-  if (!Has(offset, 2)) return 0;
-  return int16_t(uint16_t(uint8_t(FData[offset]) | (uint8_t(FData[offset + 1]) << 8)));
-}
-
-int32_t TFieldReader::I32(qsizetype offset) const { return int32_t(U32(offset)); }
-
-float TFieldReader::Single(qsizetype offset) const { return std::bit_cast<float>(U32(offset)); }
-
-double TFieldReader::Double(qsizetype offset) const { return std::bit_cast<double>(U64(offset)); }
-
 double TFieldReader::Extended(qsizetype offset) const {
   if (!Has(offset, 10)) return 0;
   TExtendedBytes b;
@@ -176,24 +147,10 @@ QString TFieldReader::ShortString(qsizetype offset, int capacity) const {
 
 // ---------------------------------------------------------------------------
 
-void TFieldWriter::PutLE(qsizetype offset, uint64_t v, int size) {
-  if (!Has(offset, size)) return;
-  char* p = FData.data() + offset;
-  for (int i = 0; i < size; ++i) p[i] = char(uint8_t(v >> (8 * i)));
-}
-
-void TFieldWriter::U8(qsizetype offset, uint8_t v) { PutLE(offset, v, 1); }
-void TFieldWriter::I16(qsizetype offset, int16_t v) { PutLE(offset, uint16_t(v), 2); }
-void TFieldWriter::I32(qsizetype offset, int32_t v) { PutLE(offset, uint32_t(v), 4); }
-void TFieldWriter::U32(qsizetype offset, uint32_t v) { PutLE(offset, v, 4); }
-void TFieldWriter::U64(qsizetype offset, uint64_t v) { PutLE(offset, v, 8); }
-void TFieldWriter::Single(qsizetype offset, float v) { PutLE(offset, std::bit_cast<uint32_t>(v), 4); }
-void TFieldWriter::Double(qsizetype offset, double v) { PutLE(offset, std::bit_cast<uint64_t>(v), 8); }
-
 void TFieldWriter::Extended(qsizetype offset, double v) {
   if (!Has(offset, 10)) return;
   const TExtendedBytes b = DoubleToExtended(v);
-  char* p = FData.data() + offset;
+  char* p = FData + offset;
   for (int i = 0; i < 10; ++i) p[i] = char(b[i]);
 }
 
@@ -202,7 +159,7 @@ bool TFieldWriter::ShortString(qsizetype offset, const QString& text, int capaci
   if (!Has(offset, ShortStringSize(capacity))) return false;
   bool cut = false;
   const QByteArray bytes = ShortStringBytes(text, capacity, &cut);
-  char* p = FData.data() + offset;
+  char* p = FData + offset;
   p[0] = char(uint8_t(bytes.size()));
   std::copy(bytes.begin(), bytes.end(), p + 1);
   std::fill(p + 1 + bytes.size(), p + 1 + capacity, '\0');
@@ -211,7 +168,7 @@ bool TFieldWriter::ShortString(qsizetype offset, const QString& text, int capaci
 
 void TFieldWriter::Zero(qsizetype offset, qsizetype size) {
   if (!Has(offset, size)) return;
-  std::fill_n(FData.data() + offset, size, '\0');
+  std::fill_n(FData + offset, size, '\0');
 }
 
 }  // namespace inkora

@@ -15,6 +15,7 @@
 #include <QString>
 
 #include <array>
+#include <bit>
 #include <cstdint>
 
 namespace inkora {
@@ -64,39 +65,54 @@ class TFieldReader {
     return offset >= 0 && size >= 0 && offset <= FData.size() - size;
   }
 
-  uint8_t U8(qsizetype offset) const;
+  uint8_t U8(qsizetype offset) const { return uint8_t(GetLE(offset, 1)); }
   int8_t I8(qsizetype offset) const { return int8_t(U8(offset)); }
-  int16_t I16(qsizetype offset) const;
-  int32_t I32(qsizetype offset) const;
-  uint32_t U32(qsizetype offset) const;
-  uint64_t U64(qsizetype offset) const;
-  float Single(qsizetype offset) const;   // bit pattern kept, NaNs included
-  double Double(qsizetype offset) const;  // bit pattern kept, NaNs included
+  int16_t I16(qsizetype offset) const { return int16_t(uint16_t(GetLE(offset, 2))); }
+  int32_t I32(qsizetype offset) const { return int32_t(U32(offset)); }
+  uint32_t U32(qsizetype offset) const { return uint32_t(GetLE(offset, 4)); }
+  uint64_t U64(qsizetype offset) const { return GetLE(offset, 8); }
+  // Bit patterns kept, NaNs included.
+  float Single(qsizetype offset) const { return std::bit_cast<float>(U32(offset)); }
+  double Double(qsizetype offset) const { return std::bit_cast<double>(U64(offset)); }
   double Extended(qsizetype offset) const;
   QString ShortString(qsizetype offset, int capacity = kShortStringCapacity) const;
 
  private:
+  // Inline, so that each field becomes a load: a stream decodes millions of
+  // records. Zero when the field reaches past the end.
+  uint64_t GetLE(qsizetype offset, int size) const {
+    if (!Has(offset, size)) return 0;
+    const char* p = FData.data() + offset;
+    uint64_t v = 0;
+    for (int i = 0; i < size; ++i) v |= uint64_t(uint8_t(p[i])) << (8 * i);
+    return v;
+  }
+
   QByteArrayView FData;
 };
 
 // Writes fields into one record buffer of fixed size.
 class TFieldWriter {
  public:
-  // The writer works on the bytes of record; it never changes its size.
-  explicit TFieldWriter(QByteArray& record) : FData(record) {}
+  // The writer works on the bytes of record (detached once, here); it never
+  // changes its size. The record must not be resized or copied while the
+  // writer is in use.
+  explicit TFieldWriter(QByteArray& record) : FData(record.data()), FSize(record.size()) {}
+  // The writer works on size bytes at record.
+  TFieldWriter(char* record, qsizetype size) : FData(record), FSize(size) {}
 
   bool Has(qsizetype offset, qsizetype size) const {
-    return offset >= 0 && size >= 0 && offset <= FData.size() - size;
+    return offset >= 0 && size >= 0 && offset <= FSize - size;
   }
 
-  void U8(qsizetype offset, uint8_t v);
+  void U8(qsizetype offset, uint8_t v) { PutLE(offset, v, 1); }
   void I8(qsizetype offset, int8_t v) { U8(offset, uint8_t(v)); }
-  void I16(qsizetype offset, int16_t v);
-  void I32(qsizetype offset, int32_t v);
-  void U32(qsizetype offset, uint32_t v);
-  void U64(qsizetype offset, uint64_t v);
-  void Single(qsizetype offset, float v);
-  void Double(qsizetype offset, double v);
+  void I16(qsizetype offset, int16_t v) { PutLE(offset, uint16_t(v), 2); }
+  void I32(qsizetype offset, int32_t v) { PutLE(offset, uint32_t(v), 4); }
+  void U32(qsizetype offset, uint32_t v) { PutLE(offset, v, 4); }
+  void U64(qsizetype offset, uint64_t v) { PutLE(offset, v, 8); }
+  void Single(qsizetype offset, float v) { PutLE(offset, std::bit_cast<uint32_t>(v), 4); }
+  void Double(qsizetype offset, double v) { PutLE(offset, std::bit_cast<uint64_t>(v), 8); }
   void Extended(qsizetype offset, double v);
   // Length byte, the text cut by ShortStringBytes, zeros up to the capacity.
   // False when the text had to be cut.
@@ -104,8 +120,16 @@ class TFieldWriter {
   void Zero(qsizetype offset, qsizetype size);
 
  private:
-  void PutLE(qsizetype offset, uint64_t v, int size);
-  QByteArray& FData;
+  // Inline, so that each field becomes a few stores: a stream encodes
+  // millions of records.
+  void PutLE(qsizetype offset, uint64_t v, int size) {
+    if (!Has(offset, size)) return;
+    char* p = FData + offset;
+    for (int i = 0; i < size; ++i) p[i] = char(uint8_t(v >> (8 * i)));
+  }
+
+  char* FData;
+  qsizetype FSize;
 };
 
 }  // namespace inkora

@@ -41,9 +41,14 @@ bool IsDrawableKind(uint8_t kind) { return kind >= okImage && kind <= okSingleAr
 }  // namespace
 
 QByteArray EncodeObjectRecord(const TDrawObj& obj, bool* cut) {
-  namespace R = ObjectRecord;
   QByteArray rec(kObjectRecordSize, '\0');
-  TFieldWriter w(rec);
+  EncodeObjectRecordTo(obj, rec.data(), cut);
+  return rec;
+}
+
+void EncodeObjectRecordTo(const TDrawObj& obj, char* record, bool* cut) {
+  namespace R = ObjectRecord;
+  TFieldWriter w(record, kObjectRecordSize);
   w.U8(R::Kind, obj.Kind);
   w.U8(R::EventCode, obj.EventCode);
   w.U8(R::Spare1, obj.Spare1);
@@ -78,7 +83,12 @@ QByteArray EncodeObjectRecord(const TDrawObj& obj, bool* cut) {
   w.I32(R::HScroll, obj.HScroll);
   const bool noteKeyWhole = w.ShortString(R::NoteKey, obj.NoteKey);
   if (cut) *cut = !fileNameWhole || !noteKeyWhole;
-  return rec;
+}
+
+bool TDrawStorage::Add(const TDrawObj& obj) {
+  char* record = AppendRecord();
+  if (record) EncodeObjectRecordTo(obj, record);
+  return record != nullptr;
 }
 
 TDrawObj DecodeObjectRecord(QByteArrayView record) {

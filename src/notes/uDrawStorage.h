@@ -58,6 +58,8 @@ inline constexpr int NoteKey = 467;  // short string, 256 bytes
 // given, tells whether FileName or NoteKey was longer than 255 UTF-8 bytes
 // and had to be cut.
 QByteArray EncodeObjectRecord(const TDrawObj& obj, bool* cut = nullptr);
+// Writes the record of obj into the kObjectRecordSize bytes at record.
+void EncodeObjectRecordTo(const TDrawObj& obj, char* record, bool* cut = nullptr);
 // The object a record stands for, every value as stored; missing bytes of a
 // short record read as zero.
 TDrawObj DecodeObjectRecord(QByteArrayView record);
@@ -68,8 +70,8 @@ class TDrawStorage : public TRecordStorage {
  public:
   TDrawStorage() : TRecordStorage(kObjectRecordSize, kMaxObjectRecords) {}
   using TRecordStorage::Add;
-  // False when the stream is full (kMaxObjectRecords).
-  bool Add(const TDrawObj& obj) { return Add(EncodeObjectRecord(obj)); }
+  // Encoded in place. False when the stream is full (kMaxObjectRecords).
+  bool Add(const TDrawObj& obj);
   TDrawObj CurrentObj() const { return DecodeObjectRecord(Current()); }
   // Every whole record, in stream order.
   std::vector<TDrawObj> Objects() const;

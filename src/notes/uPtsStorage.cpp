@@ -5,9 +5,14 @@
 namespace inkora {
 
 QByteArray EncodePointRecord(const TPoints& pt) {
-  namespace R = PointRecord;
   QByteArray rec(kPointRecordSize, '\0');
-  TFieldWriter w(rec);
+  EncodePointRecordTo(pt, rec.data());
+  return rec;
+}
+
+void EncodePointRecordTo(const TPoints& pt, char* record) {
+  namespace R = PointRecord;
+  TFieldWriter w(record, kPointRecordSize);
   w.I32(R::ObjId, pt.ObjId);
   w.Double(R::Time, pt.Time);
   w.U8(R::PtKind, pt.PtKind);
@@ -19,7 +24,12 @@ QByteArray EncodePointRecord(const TPoints& pt) {
   w.I32(R::Pt + 4, pt.Pt.y());
   w.I32(R::SparePt, pt.SparePt.x());
   w.I32(R::SparePt + 4, pt.SparePt.y());
-  return rec;
+}
+
+bool TPtsStorage::Add(const TPoints& pt) {
+  char* record = AppendRecord();
+  if (record) EncodePointRecordTo(pt, record);
+  return record != nullptr;
 }
 
 TPoints DecodePointRecord(QByteArrayView record) {

@@ -29,6 +29,8 @@ inline constexpr int SparePt = 43;
 }  // namespace PointRecord
 
 QByteArray EncodePointRecord(const TPoints& pt);
+// Writes the record of pt into the kPointRecordSize bytes at record.
+void EncodePointRecordTo(const TPoints& pt, char* record);
 // The sample a record stands for, every value as stored; missing bytes of a
 // short record read as zero.
 TPoints DecodePointRecord(QByteArrayView record);
@@ -39,8 +41,8 @@ class TPtsStorage : public TRecordStorage {
  public:
   TPtsStorage() : TRecordStorage(kPointRecordSize, kMaxPointRecords) {}
   using TRecordStorage::Add;
-  // False when the stream is full (kMaxPointRecords).
-  bool Add(const TPoints& pt) { return Add(EncodePointRecord(pt)); }
+  // Encoded in place. False when the stream is full (kMaxPointRecords).
+  bool Add(const TPoints& pt);
   TPoints CurrentPoint() const { return DecodePointRecord(Current()); }
   // Every whole record, in stream order.
   std::vector<TPoints> Points() const;

@@ -2,9 +2,16 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace inkora {
 
@@ -37,13 +44,61 @@ bool ReadBoundedFile(const QString& path, qint64 maxSize, QByteArray& out, QStri
   return true;
 }
 
-bool WriteWholeFile(const QString& path, QByteArrayView bytes, QString* error) {
-  QSaveFile f(path);
-  if (f.open(QIODevice::WriteOnly) && f.write(bytes.data(), bytes.size()) == bytes.size() &&
-      f.commit())
-    return true;
-  if (error) *error = QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), f.errorString());
-  return false;
+bool WriteWholeFile(const QString& path, QByteArrayView bytes, QString* error, bool synced) {
+  if (synced) {
+    QSaveFile f(path);
+    if (f.open(QIODevice::WriteOnly) && f.write(bytes.data(), bytes.size()) == bytes.size() &&
+        f.commit())
+      return true;
+    if (error) *error = QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), f.errorString());
+    return false;
+  }
+
+  // QSaveFile always syncs; the same steps without it.
+  auto fail = [&](int err) {
+    if (error)
+      *error = QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(),
+                                            QString::fromLocal8Bit(std::strerror(err)));
+    return false;
+  };
+  const QFileInfo target(path);
+  if (target.fileName().isEmpty()) return fail(EINVAL);
+  const QByteArray targetPath = QFile::encodeName(target.absoluteFilePath());
+  const QByteArray tempPrefix = QFile::encodeName(target.absolutePath()) + "/." +
+                                QFile::encodeName(target.fileName()).left(128) + ".tmp-";
+  // A new name each try; the file is made new (0666 under the umask), never
+  // opened through a link.
+  QByteArray tempPath;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    tempPath = tempPrefix + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+    fd = ::open(tempPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) return fail(errno);
+  }
+  if (fd < 0) return fail(EEXIST);
+  // A replaced file keeps its mode.
+  struct stat st {};
+  int err = 0;
+  if (::stat(targetPath.constData(), &st) == 0 && ::fchmod(fd, st.st_mode & 07777) != 0)
+    err = errno;
+  const char* data = bytes.data();
+  qsizetype left = bytes.size();
+  while (left > 0 && err == 0) {
+    const ssize_t n = ::write(fd, data, size_t(std::min<qsizetype>(left, qsizetype(1) << 30)));
+    if (n <= 0) {
+      if (n == 0 || errno != EINTR) err = n == 0 ? EIO : errno;
+      continue;
+    }
+    data += n;
+    left -= n;
+  }
+  if (::close(fd) != 0 && err == 0) err = errno;
+  if (err == 0 && ::rename(tempPath.constData(), targetPath.constData()) != 0) err = errno;
+  if (err != 0) {
+    ::unlink(tempPath.constData());
+    return fail(err);
+  }
+  return true;
 }
 
 bool IsBareFileName(const QString& name) {
@@ -73,14 +128,25 @@ TRecordStorage::TRecordStorage(int recordSize, qint64 maxRecords)
       FCurrent(FRecordSize, '\0') {}
 
 bool TRecordStorage::Add(QByteArrayView record) {
-  if (RecordCount() >= FMaxRecords) return false;
+  char* r = AppendRecord();
+  if (!r) return false;
+  std::copy_n(record.data(), std::min<qsizetype>(record.size(), FRecordSize), r);
+  return true;
+}
+
+char* TRecordStorage::AppendRecord() {
+  const qint64 count = RecordCount();
+  if (count >= FMaxRecords) {
+    ++FRefused;
+    return nullptr;
+  }
   // A trailing partial record (from SetBytes or LoadFromFile) is dropped so
   // that the new record starts on a record boundary.
-  FData.truncate(RecordCount() * FRecordSize);
-  const qsizetype n = std::min<qsizetype>(record.size(), FRecordSize);
-  FData.append(record.first(n));
-  FData.append(FRecordSize - n, '\0');
-  return true;
+  const qsizetype end = qsizetype(count * FRecordSize);
+  FData.resize(end + FRecordSize);  // the capacity grows geometrically
+  char* r = FData.data() + end;
+  std::fill_n(r, FRecordSize, '\0');
+  return r;
 }
 
 void TRecordStorage::First() {
@@ -110,17 +176,27 @@ bool TRecordStorage::SetBytes(QByteArray bytes, QString* error) {
     return false;
   }
   FData = std::move(bytes);
+  FRefused = 0;
   First();
   return true;
 }
 
 void TRecordStorage::Clear() {
   FData.clear();
+  FRefused = 0;
   First();
 }
 
 bool TRecordStorage::SaveToFile(const QString& path, QString* error) const {
-  return WriteWholeFile(path, FData, error);
+  if (FRefused > 0) {
+    if (error)
+      *error = QStringLiteral("%1: %2 records did not fit in the stream of at most %3")
+                   .arg(QFileInfo(path).fileName())
+                   .arg(FRefused)
+                   .arg(FMaxRecords);
+    return false;
+  }
+  return WriteWholeFile(path, FData, error, false);
 }
 
 bool TRecordStorage::LoadFromFile(const QString& path, QString* error) {

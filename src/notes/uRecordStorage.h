@@ -22,7 +22,11 @@ namespace inkora {
 bool ReadBoundedFile(const QString& path, qint64 maxSize, QByteArray& out, QString* error = nullptr);
 // Writes bytes to path through a temporary file in the same folder that is
 // renamed over it, so a failed write leaves the previous file as it was.
-bool WriteWholeFile(const QString& path, QByteArrayView bytes, QString* error = nullptr);
+// synced: the file reaches the disk before it takes the place of the old one;
+// without it the data may still be in the system's cache when this returns
+// (enough for working files that are read back at once).
+bool WriteWholeFile(const QString& path, QByteArrayView bytes, QString* error = nullptr,
+                    bool synced = true);
 
 // A name that can stand for a file directly inside a folder: not empty, not
 // "." or "..", no '/' or '\' and no NUL.
@@ -57,8 +61,11 @@ class TRecordStorage {
   // to the record size). A trailing partial record left by a load is dropped
   // first, so that records stay on record boundaries. The current record is
   // left alone. False, and nothing added, when the stream already holds
-  // MaxRecords() records.
+  // MaxRecords() records; the refusal is counted.
   bool Add(QByteArrayView record);
+  // Records that Add refused since the stream was last emptied or replaced.
+  // A stream that refused records is incomplete: SaveToFile fails.
+  qint64 RefusedCount() const { return FRefused; }
 
   // Goes to record 0 and reads it.
   void First();
@@ -89,8 +96,17 @@ class TRecordStorage {
   bool SetBytes(QByteArray bytes, QString* error = nullptr);
   void Clear();
 
+  // Writes the stream as a working file (WriteWholeFile, not synced: the
+  // project archive that carries it is). Fails, writing nothing, when Add
+  // refused records.
   bool SaveToFile(const QString& path, QString* error = nullptr) const;
   bool LoadFromFile(const QString& path, QString* error = nullptr);
+
+ protected:
+  // A new record of zeros at the end, for an encoder to fill in place, on the
+  // same terms as Add; nullptr when the stream is full. The pointer is valid
+  // until the stream next changes.
+  char* AppendRecord();
 
  private:
   qint64 MaxBytes() const { return FMaxRecords * FRecordSize + (FRecordSize - 1); }
@@ -100,6 +116,7 @@ class TRecordStorage {
   QByteArray FData;
   QByteArray FCurrent;
   qint64 FPosition = 0;
+  qint64 FRefused = 0;
 };
 
 }  // namespace inkora

@@ -408,23 +408,34 @@ TEST_F(Archive, FailedSaveLeavesTheTargetAndNoTemporaryFile) {
 
   const QString slash = makeDir("slash");
   writeFile(slash + "/a\\b.png", "x");
+  const QString big = makeDir("big");
+  writeFile(big + "/Pts.evt", QByteArray(1000, 'p'));
+  writeFile(big + "/d_1.bmp", QByteArray(600, 'b'));
   const struct {
     const char* what;
     QString folder, target;
+    TUnzipLimits limits;  // an archive opening would refuse is not written
   } cases[] = {
-      {"missing folder", at("nowhere"), target},
-      {"name that cannot be a member", slash, target},
-      {"missing target folder", good, at("missing/p.ikp")},
-      {"target is a folder", good, at("out")},
+      {"missing folder", at("nowhere"), target, {}},
+      {"name that cannot be a member", slash, target, {}},
+      {"missing target folder", good, at("missing/p.ikp"), {}},
+      {"target is a folder", good, at("out"), {}},
+      {"member too large to open again", big, target, {.MaxMemberBytes = 999}},
+      {"members too large together", big, target, {.MaxTotalBytes = 1599}},
+      {"too many members to open again", big, target, {.MaxMembers = 1}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const TArchiveResult r = ZipFolder(c.folder, c.target);
+    const TArchiveResult r = ZipFolder(c.folder, c.target, {}, c.limits);
     EXPECT_FALSE(r.Ok);
     EXPECT_FALSE(r.Message.isEmpty());
     EXPECT_EQ(readFile(target), old);
     EXPECT_EQ(entriesOf(at("out")), QStringList{"p.ikp"});
   }
+  // Right at the limits the archive is written, and opens with them.
+  const TUnzipLimits exact{.MaxTotalBytes = 1600, .MaxMemberBytes = 1000, .MaxMembers = 2};
+  ASSERT_TRUE(ZipFolder(big, at("big.ikp"), {}, exact).Ok);
+  EXPECT_TRUE(UnzipToFolder(at("big.ikp"), makeDir("bigout"), exact).Ok);
 
   // A file swapped for a link while the archive is written is not followed:
   // the save fails and the old archive stays.

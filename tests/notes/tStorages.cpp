@@ -1,8 +1,10 @@
+#include "../support/testFiles.h"
 #include "notes/uDrawStorage.h"
 #include "notes/uPtsStorage.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -327,6 +329,36 @@ TEST(RecordStorage, SizesAreBounded) {
   QByteArray bytes;
   EXPECT_FALSE(ReadBoundedFile("/dev/zero", 1000, bytes, &error));
   EXPECT_TRUE(bytes.isEmpty());
+}
+
+TEST(RecordStorage, AStreamThatRefusedRecordsIsNeverSaved) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("Pts.evt");
+  ASSERT_TRUE(test::WriteAll(path, "previous"));
+  ASSERT_TRUE(QFile::setPermissions(
+      path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup));
+  const QFileDevice::Permissions mode = QFile::permissions(path);
+
+  TRecordStorage s(4, 2);
+  EXPECT_TRUE(s.Add("aaaa"));
+  EXPECT_TRUE(s.Add("bbbb"));
+  EXPECT_FALSE(s.Add("cccc"));
+  EXPECT_EQ(s.RefusedCount(), 1);
+  QString error;
+  EXPECT_FALSE(s.SaveToFile(path, &error)) << "a stream missing a record is not saved whole";
+  EXPECT_TRUE(error.contains("Pts.evt")) << error.toStdString();
+  EXPECT_EQ(test::ReadAll(path), "previous");
+
+  // Emptied, it saves again: the file is replaced whole and keeps its mode,
+  // and no temporary file is left beside it.
+  s.Clear();
+  EXPECT_TRUE(s.Add("dddd"));
+  ASSERT_TRUE(s.SaveToFile(path, &error)) << error.toStdString();
+  EXPECT_EQ(test::ReadAll(path), "dddd");
+  EXPECT_EQ(QFile::permissions(path), mode);
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Pts.evt"});
+  EXPECT_FALSE(s.SaveToFile(dir.filePath("missing/Pts.evt"), &error));
+  EXPECT_TRUE(error.contains("Pts.evt")) << error.toStdString();
 }
 
 TEST(Validation, ReportsWhatMustNotBeUsed) {
