@@ -2,9 +2,11 @@
 // 1,000 free-pen strokes of 100 samples at 1920 x 1080 unless told otherwise
 // by --notes=N --strokes=M --samples=K) is made once into a temporary folder;
 // then it is saved by WriteProject, and opened by ReadProject into a fresh
-// board until ReadProject returns with note 1 shown.
+// board until ReadProject returns with note 1 shown; and every note is
+// written as a PNG picture, as `inkora --export-notes` does.
 #include "uBenchPresentation.h"
 
+#include "exchange/uNoteImages.h"
 #include "notes/uProject.h"
 
 #include <benchmark/benchmark.h>
@@ -75,6 +77,33 @@ void BM_ReadProjectUntilNote1(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ReadProjectUntilNote1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true);
+
+// Opening without showing, then every note composed and written as PNG: the
+// work of `inkora --export-notes FILE --format png` after the process start.
+void BM_ExportNotesPng(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto bench = std::make_unique<TBenchBoard>();
+    QTemporaryDir out(gOutFolder + "/export-XXXXXX");
+    state.ResumeTiming();
+    const TArchiveResult opened = ReadProject(bench->Board(), gProject, false);
+    const TNoteExport done =
+        opened.Ok ? ExportNotePictures(bench->Board(), out.path(), "noname", ".png") : TNoteExport{};
+    state.PauseTiming();
+    if (!opened.Ok || !done.Ok) {
+      state.SkipWithError(qPrintable(opened.Ok ? done.Message : opened.Message));
+      break;
+    }
+    bench.reset();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_ExportNotesPng)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(1)

@@ -1,5 +1,7 @@
 #include "drawing/uPresentation.h"
 
+#include <algorithm>
+
 namespace inkora {
 
 namespace {
@@ -58,6 +60,33 @@ void TPresentation::Clear() {
   FPtCount.reserve(kInitialObjects);
   FPtList.reserve(kInitialPoints);
   FNextPt.reserve(kInitialPoints);
+}
+
+void TPresentation::Assign(std::vector<TDrawObj>&& objects, std::vector<TPoints>&& points) {
+  FObjList = std::move(objects);
+  FPtList = std::move(points);
+  const size_t n = FObjList.size();
+  FFirstPt.assign(n, -1);
+  FLastPt.assign(n, -1);
+  FPtCount.assign(n, 0);
+  FNextPt.assign(FPtList.size(), -1);
+  for (size_t i = 0; i < FPtList.size(); ++i) {
+    const int id = FPtList[i].ObjId;
+    if (id < 0 || size_t(id) >= n) continue;
+    const auto index = int32_t(i);
+    if (FLastPt[id] < 0)
+      FFirstPt[id] = index;
+    else
+      FNextPt[FLastPt[id]] = index;
+    FLastPt[id] = index;
+    ++FPtCount[id];
+  }
+  FObjList.reserve(std::max(FObjList.size() + kInitialObjects, FObjList.capacity()));
+  FFirstPt.reserve(FObjList.capacity());
+  FLastPt.reserve(FObjList.capacity());
+  FPtCount.reserve(FObjList.capacity());
+  FPtList.reserve(std::max(FPtList.size() + kInitialPoints, FPtList.capacity()));
+  FNextPt.reserve(FPtList.capacity());
 }
 
 void TPresentation::Reserve(size_t objects, size_t points) {

@@ -54,6 +54,9 @@ class TPresentation {
   void Clear();
   // Room for this many objects and samples, so loading does not regrow.
   void Reserve(size_t objects, size_t points);
+  // Replaces both lists by these (a presentation just read) and indexes them
+  // in one pass; room is left for drawing on without regrowing at once.
+  void Assign(std::vector<TDrawObj>&& objects, std::vector<TPoints>&& points);
 
   TProjectState ProjectState;
 

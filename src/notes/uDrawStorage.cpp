@@ -132,7 +132,9 @@ TDrawObj DecodeObjectRecord(QByteArrayView record) {
   return obj;
 }
 
-std::vector<TDrawObj> TDrawStorage::Objects() const { return DecodeAll<TDrawObj>(DecodeObjectRecord); }
+std::vector<TDrawObj> TDrawStorage::Objects(size_t headroom) const {
+  return DecodeAll<TDrawObj>(DecodeObjectRecord, headroom);
+}
 
 TValidation ValidateObjects(const std::vector<TDrawObj>& objs, qsizetype noteCount) {
   TValidation v;

@@ -74,7 +74,7 @@ class TDrawStorage : public TRecordStorage {
   bool Add(const TDrawObj& obj);
   TDrawObj CurrentObj() const { return DecodeObjectRecord(Current()); }
   // Every whole record, in stream order.
-  std::vector<TDrawObj> Objects() const;
+  std::vector<TDrawObj> Objects(size_t headroom = 0) const;
 };
 
 // Checks read objects before they are used: each ObjId equals its index, each

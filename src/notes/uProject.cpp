@@ -19,6 +19,9 @@ namespace inkora {
 
 namespace {
 
+constexpr size_t kOpenedObjectRoom = 1 << 10;
+constexpr size_t kOpenedPointRoom = 1 << 16;
+
 const char* const kTimelineMembers[] = {"RecPts.evt", "RecDetail.evt", "RecHeader.evt"};
 
 TArchiveResult failure(const QString& message) { return {false, message, {}}; }
@@ -149,8 +152,9 @@ TArchiveResult ReadProject(TBoard& board, const QString& path, bool showNote) {
   QStringList keys;
   if (!LoadNoteIndex(staging + "Notes.inx", keys, &error)) return refuse(error);
 
-  const std::vector<TDrawObj> objects = objectStream.Objects();
-  const std::vector<TPoints> points = pointStream.Points();
+  // Room to draw on after opening without regrowing the lists at once.
+  std::vector<TDrawObj> objects = objectStream.Objects(kOpenedObjectRoom);
+  std::vector<TPoints> points = pointStream.Points(kOpenedPointRoom);
   TValidation check = ValidateNoteIndex(keys);
   if (!check.Ok()) return refuse(check.Text());
   check = ValidateObjects(objects, keys.size());
@@ -173,9 +177,7 @@ TArchiveResult ReadProject(TBoard& board, const QString& path, bool showNote) {
   DeleteTree(previous);
 
   board.Project.ResetProject(path);
-  board.Model.Reserve(objects.size(), points.size());
-  for (const TDrawObj& o : objects) board.Model.AppendObj(o);
-  for (const TPoints& p : points) board.Model.AppendPoint(p);
+  board.Model.Assign(std::move(objects), std::move(points));
   board.ProjectInfo = info;
   board.Notes.NoteIndex = keys;
   board.Host.SetProgress(0, int(keys.size()));

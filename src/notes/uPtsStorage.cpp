@@ -47,7 +47,9 @@ TPoints DecodePointRecord(QByteArrayView record) {
   return pt;
 }
 
-std::vector<TPoints> TPtsStorage::Points() const { return DecodeAll<TPoints>(DecodePointRecord); }
+std::vector<TPoints> TPtsStorage::Points(size_t headroom) const {
+  return DecodeAll<TPoints>(DecodePointRecord, headroom);
+}
 
 TValidation ValidatePoints(const std::vector<TPoints>& pts, qsizetype objCount) {
   TValidation v;

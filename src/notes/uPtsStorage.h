@@ -45,7 +45,7 @@ class TPtsStorage : public TRecordStorage {
   bool Add(const TPoints& pt);
   TPoints CurrentPoint() const { return DecodePointRecord(Current()); }
   // Every whole record, in stream order.
-  std::vector<TPoints> Points() const;
+  std::vector<TPoints> Points(size_t headroom = 0) const;
 };
 
 // Checks read samples before they are used: each names an object, that is

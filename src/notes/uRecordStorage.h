@@ -79,12 +79,13 @@ class TRecordStorage {
   // The current record buffer, always RecordSize() bytes.
   QByteArrayView Current() const { return FCurrent; }
 
-  // Every whole record decoded by decode(QByteArrayView), in stream order.
+  // Every whole record decoded by decode(QByteArrayView), in stream order,
+  // in a vector with room for `headroom` more.
   template <class T, class Decode>
-  std::vector<T> DecodeAll(Decode decode) const {
+  std::vector<T> DecodeAll(Decode decode, size_t headroom = 0) const {
     std::vector<T> out;
     const qint64 count = RecordCount();
-    out.reserve(size_t(count));
+    out.reserve(size_t(count) + headroom);
     const QByteArrayView bytes(FData);
     for (qint64 i = 0; i < count; ++i) out.push_back(decode(bytes.sliced(i * FRecordSize, FRecordSize)));
     return out;

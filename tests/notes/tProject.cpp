@@ -2,6 +2,7 @@
 #include "notes/uArchive.h"
 #include "notes/uDrawStorage.h"
 #include "notes/uProject.h"
+#include "notes/uProjectInfo.h"
 #include "../drawing/fakes.h"
 #include "../support/testFiles.h"
 
@@ -116,6 +117,30 @@ TEST_F(ProjectTest, APresentationRoundTripsThroughItsFile) {
   EXPECT_EQ(board.BackBuffer.pixel(250, 225), qRgb(255, 255, 255));
   board.Notes.NextNote();
   EXPECT_TRUE(test::IsDark(board.BackBuffer.pixel(200, 255)));
+}
+
+TEST_F(ProjectTest, AnOpenedProjectSavesAgainByteForByte) {
+  Stroke({40, 40}, {160, 120});
+  ASSERT_TRUE(board.Notes.NewNote(pkPlainNote));
+  Stroke({50, 250}, {350, 260});
+  const QString first = dir.filePath("out/first.ikp"), second = dir.filePath("out/second.ikp");
+  ASSERT_TRUE(WriteProject(board, first).Ok);
+  ASSERT_TRUE(ReadProject(board, first).Ok);
+  ASSERT_TRUE(WriteProject(board, second).Ok);
+
+  QTemporaryDir a, b;
+  ASSERT_TRUE(UnzipToFolder(first, a.path()).Ok);
+  ASSERT_TRUE(UnzipToFolder(second, b.path()).Ok);
+  const QStringList members = QDir(a.path()).entryList(QDir::Files);
+  EXPECT_EQ(QDir(b.path()).entryList(QDir::Files), members);
+  for (const QString& m : members) {
+    QByteArray x = test::ReadAll(a.filePath(m)), y = test::ReadAll(b.filePath(m));
+    if (m == "IKP.dat") {  // only the time of the last save differs
+      x.replace(ProjectInfoRecord::LastSaveTime, 8, QByteArray(8, '\0'));
+      y.replace(ProjectInfoRecord::LastSaveTime, 8, QByteArray(8, '\0'));
+    }
+    EXPECT_TRUE(x == y) << m.toStdString();
+  }
 }
 
 TEST_F(ProjectTest, AProjectFromALargerScreenKeepsItsNoteSize) {
