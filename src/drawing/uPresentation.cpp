@@ -30,10 +30,13 @@ int TPresentation::AppendObj(const TDrawObj& obj) {
 }
 
 void TPresentation::AppendPoint(const TPoints& pt) {
-  const auto index = int32_t(FPtList.size());
   FPtList.push_back(pt);
   FNextPt.push_back(-1);
-  const int id = pt.ObjId;
+  LinkPoint(int32_t(FPtList.size() - 1));
+}
+
+void TPresentation::LinkPoint(int32_t index) {
+  const int id = FPtList[size_t(index)].ObjId;
   if (id < 0 || id >= ObjCount()) return;
   if (FLastPt[id] < 0)
     FFirstPt[id] = index;
@@ -70,17 +73,7 @@ void TPresentation::Assign(std::vector<TDrawObj>&& objects, std::vector<TPoints>
   FLastPt.assign(n, -1);
   FPtCount.assign(n, 0);
   FNextPt.assign(FPtList.size(), -1);
-  for (size_t i = 0; i < FPtList.size(); ++i) {
-    const int id = FPtList[i].ObjId;
-    if (id < 0 || size_t(id) >= n) continue;
-    const auto index = int32_t(i);
-    if (FLastPt[id] < 0)
-      FFirstPt[id] = index;
-    else
-      FNextPt[FLastPt[id]] = index;
-    FLastPt[id] = index;
-    ++FPtCount[id];
-  }
+  for (size_t i = 0; i < FPtList.size(); ++i) LinkPoint(int32_t(i));
   FObjList.reserve(std::max(FObjList.size() + kInitialObjects, FObjList.capacity()));
   FFirstPt.reserve(FObjList.capacity());
   FLastPt.reserve(FObjList.capacity());

@@ -61,6 +61,9 @@ class TPresentation {
   TProjectState ProjectState;
 
  private:
+  // Links sample `index` of PtList into its stroke's chain.
+  void LinkPoint(int32_t index);
+
   std::vector<TDrawObj> FObjList;
   std::vector<TPoints> FPtList;
   // Per ObjId: first and last sample index (-1 when none) and sample count.

@@ -19,6 +19,46 @@ TScratch& scratch() {
   return s;
 }
 
+// The columns (relative to a, in pixel-centre units) of the row at height py
+// (relative to a) that lie within R of the segment from a to a + (dx, dy):
+// the capsule is convex, so they form one interval, the hull of what its two
+// end discs and its band cover. False when the row misses it.
+bool capsuleRow(double py, double dx, double dy, double len2, double R, double& lo, double& hi) {
+  lo = 1e300;
+  hi = -1e300;
+  auto disc = [&](double cx, double cy) {
+    const double q = py - cy;
+    if (q * q >= R * R) return;
+    const double h = std::sqrt(R * R - q * q);
+    lo = std::min(lo, cx - h);
+    hi = std::max(hi, cx + h);
+  };
+  disc(0, 0);
+  disc(dx, dy);
+  if (len2 > 0) {
+    const double len = std::sqrt(len2);
+    double blo = -1e300, bhi = 1e300;
+    auto within = [&](double coef, double from, double to) {  // from < coef * px < to
+      if (coef > 0) {
+        blo = std::max(blo, from / coef);
+        bhi = std::min(bhi, to / coef);
+      } else if (coef < 0) {
+        blo = std::max(blo, to / coef);
+        bhi = std::min(bhi, from / coef);
+      } else if (!(from < 0 && 0 < to)) {
+        bhi = -1e300;
+      }
+    };
+    within(dx, -py * dy, len2 - py * dy);                // 0 <= t <= 1
+    within(dy, py * dx - R * len, py * dx + R * len);   // |distance from the line| < R
+    if (blo <= bhi) {
+      lo = std::min(lo, blo);
+      hi = std::max(hi, bhi);
+    }
+  }
+  return lo <= hi;
+}
+
 inline uint32_t blendPremultiplied(uint32_t dst, uint32_t src, uint32_t cov) {
   // src is premultiplied; cov 0..255 scales it, the rest of dst shows through.
   const uint32_t sa = ((src >> 24) * cov + 127) / 255;
@@ -80,6 +120,11 @@ void FillPolyline(QImage& target, const QRect& clip, const QPainterPath& path,
     const QPointF a = pts[i - 1], b = pts[i];
     const double dx = b.x() - a.x(), dy = b.y() - a.y();
     const double len2 = dx * dx + dy * dy;
+    const double invLen2 = len2 > 0 ? 1.0 / len2 : 0.0;
+    // Squared distances beyond which a pixel is not touched, and within which
+    // it is fully covered: only the ring between needs a square root.
+    const double outer2 = (r + 0.5) * (r + 0.5);
+    const double inner2 = r >= 0.5 ? (r - 0.5) * (r - 0.5) : -1.0;
     const int sx0 = std::max(area.left(), int(std::floor(std::min(a.x(), b.x()) - reach)));
     const int sx1 = std::min(area.right(), int(std::ceil(std::max(a.x(), b.x()) + reach)));
     const int sy0 = std::max(area.top(), int(std::floor(std::min(a.y(), b.y()) - reach)));
@@ -88,15 +133,26 @@ void FillPolyline(QImage& target, const QRect& clip, const QPainterPath& path,
       const int row = y - area.top();
       uint8_t* m = s.Mask.data() + size_t(row) * w - area.left();
       const double py = y + 0.5 - a.y();
+      double lo, hi;
+      if (!capsuleRow(py, dx, dy, len2, r + 0.5, lo, hi)) continue;
+      // One pixel of slack each side: the exact test below decides.
+      const int xs = std::max(sx0, int(std::floor(lo + a.x() - 0.5)) - 1);
+      const int xe = std::min(sx1, int(std::ceil(hi + a.x() - 0.5)) + 1);
       int touchedMin = w, touchedMax = -1;
-      for (int x = sx0; x <= sx1; ++x) {
+      for (int x = xs; x <= xe; ++x) {
+        // Covered fully by an earlier segment: nothing to add, already counted.
+        if (m[x] == 255) continue;
         const double px = x + 0.5 - a.x();
-        double t = len2 > 0 ? (px * dx + py * dy) / len2 : 0;
-        t = std::clamp(t, 0.0, 1.0);
+        const double t = std::clamp((px * dx + py * dy) * invLen2, 0.0, 1.0);
         const double ex = px - t * dx, ey = py - t * dy;
-        const double cov = r + 0.5 - std::sqrt(ex * ex + ey * ey);
-        if (cov <= 0) continue;
-        const uint8_t c = cov >= 1 ? 255 : uint8_t(cov * 255 + 0.5);
+        const double d2 = ex * ex + ey * ey;
+        if (d2 >= outer2) continue;
+        uint8_t c = 255;
+        if (d2 > inner2) {
+          const double cov = r + 0.5 - std::sqrt(d2);
+          if (cov <= 0) continue;
+          c = cov >= 1 ? 255 : uint8_t(cov * 255 + 0.5);
+        }
         if (c > m[x]) m[x] = c;
         touchedMin = std::min(touchedMin, x - area.left());
         touchedMax = std::max(touchedMax, x - area.left());

@@ -1,8 +1,10 @@
 #include "exchange/uNoteImages.h"
 
 #include "drawing/uBoard.h"
+#include "exchange/uPngWriter.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QThread>
@@ -24,6 +26,14 @@ bool SaveNoteImage(const QImage& picture, const QString& path, QString* error) {
   };
   if (!format) return fail(QStringLiteral("the format must be BMP, JPG or PNG"));
   if (picture.isNull()) return fail(QStringLiteral("there is no picture"));
+  if (ext == "PNG") {
+    QFile file(path);
+    QString why;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return fail(file.errorString());
+    if (WritePng(picture, file, &why) && file.flush()) return true;
+    file.remove();
+    return fail(why.isEmpty() ? file.errorString() : why);
+  }
   QImageWriter writer(path, format);
   // Notes are opaque: JPEG has no alpha, and BMP and PNG need none.
   if (writer.write(picture.convertToFormat(QImage::Format_RGB32))) return true;
