@@ -3,6 +3,7 @@
 #include "drawing/uBoard.h"
 #include "drawing/uNoteCompose.h"
 #include "drawing/uRender.h"
+#include "exchange/uPngWriter.h"
 #include "shell/uWorkFolders.h"
 
 #include <QDir>
@@ -41,6 +42,18 @@ QString TNoteCollection::NewStampName(const QString& prefix) const {
 
 bool TNoteCollection::SavePicture(const QImage& image, const QString& path) const {
   return !path.isEmpty() && image.save(path, "BMP");
+}
+
+// A note's background travels in the project file: it keeps its ".bmp" name
+// but holds a PNG (readers tell the format from the content), as fast to
+// write as a bitmap and a thousandth of its size for a plain page, so saving
+// and opening do not pack and unpack megabytes of white.
+bool TNoteCollection::SaveBackground(const QImage& image, const QString& path) const {
+  if (path.isEmpty()) return false;
+  QFile file(path);
+  if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && WritePng(image, file) && file.flush()) return true;
+  file.remove();
+  return false;
 }
 
 void TNoteCollection::BackToActualSize() {
@@ -87,7 +100,7 @@ bool TNoteCollection::NewNote(int paperKind) {
   }
   const bool dPrefix = paperKind == pkPlainNote || paperKind == pkBlackboard;
   const QString key = NewStampName(dPrefix ? "d_" : "");
-  if (!SavePicture(page, B.WorkFolder + key)) {
+  if (!SaveBackground(page, B.WorkFolder + key)) {
     B.Host.ShowError(QStringLiteral("Cannot write the note picture %1.").arg(B.WorkFolder + key));
     return false;
   }

@@ -77,6 +77,7 @@ class TNoteCollection {
   void AppendNoteEvent(uint8_t kind, bool plainNote);
   void BackToActualSize();
   bool SavePicture(const QImage& image, const QString& path) const;
+  bool SaveBackground(const QImage& image, const QString& path) const;
 
   TBoard& B;
   bool CurrentKeyAllowsMoveAll = true;
