@@ -18,7 +18,7 @@ enum class TModalResult { None, Ok, Cancel, Yes, No };
 
 // An open or save dialog: title, starting folder, the filter as
 // "Description|*.ext" and, for saving, the proposed file name.
-struct TFileDialogSpec {
+struct TFileDialogRequest {
   QString Title;
   QString Folder;
   QString Filter;
@@ -47,8 +47,8 @@ class IBoardHost {
     return TModalResult::Cancel;
   }
   // The chosen file's full path, or empty when the dialog was cancelled.
-  virtual QString OpenFileDialog(const TFileDialogSpec& /*spec*/) { return {}; }
-  virtual QString SaveFileDialog(const TFileDialogSpec& /*spec*/) { return {}; }
+  virtual QString OpenFileDialog(const TFileDialogRequest& /*request*/) { return {}; }
+  virtual QString SaveFileDialog(const TFileDialogRequest& /*request*/) { return {}; }
   // Floating tool windows go behind a dialog and come back after it.
   virtual void LowerToolWindows() {}
   virtual void RaiseToolWindows() {}

@@ -388,8 +388,8 @@ TModalResult TfrmCanvas::BoardMessageDlg(const QString& text, TMsgDlgType type, 
   }
 }
 
-QString TfrmCanvas::OpenFileDialog(const TFileDialogSpec& spec) {
-  QFileDialog dialog(this, spec.Title, spec.Folder, QtFileFilter(spec.Filter));
+QString TfrmCanvas::OpenFileDialog(const TFileDialogRequest& request) {
+  QFileDialog dialog(this, request.Title, request.Folder, QtFileFilter(request.Filter));
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
   const bool chosen = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
@@ -397,17 +397,17 @@ QString TfrmCanvas::OpenFileDialog(const TFileDialogSpec& spec) {
   return chosen ? dialog.selectedFiles().first() : QString();
 }
 
-QString TfrmCanvas::SaveFileDialog(const TFileDialogSpec& spec) {
+QString TfrmCanvas::SaveFileDialog(const TFileDialogRequest& request) {
   // The project folder is made when it is first offered.
-  if (!spec.Folder.isEmpty()) QDir().mkpath(spec.Folder);
-  QFileDialog dialog(this, spec.Title, spec.Folder, QtFileFilter(spec.Filter));
+  if (!request.Folder.isEmpty()) QDir().mkpath(request.Folder);
+  QFileDialog dialog(this, request.Title, request.Folder, QtFileFilter(request.Filter));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   // The board asks its own overwrite question.
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
-  const qsizetype star = spec.Filter.lastIndexOf("*.");
-  if (star >= 0) dialog.setDefaultSuffix(spec.Filter.mid(star + 2));
-  dialog.selectFile(spec.FileName);
+  const qsizetype star = request.Filter.lastIndexOf("*.");
+  if (star >= 0) dialog.setDefaultSuffix(request.Filter.mid(star + 2));
+  dialog.selectFile(request.FileName);
   const bool chosen = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
   TakeFocusBack();
   return chosen ? dialog.selectedFiles().first() : QString();

@@ -42,8 +42,8 @@ class TfrmCanvas final : public QWidget, public IBoardHost {
   void SetPaintCursor(TBoardCursor cursor) override;
   void ShowError(const QString& message) override;
   TModalResult BoardMessageDlg(const QString& text, TMsgDlgType type, uint32_t buttons) override;
-  QString OpenFileDialog(const TFileDialogSpec& spec) override;
-  QString SaveFileDialog(const TFileDialogSpec& spec) override;
+  QString OpenFileDialog(const TFileDialogRequest& request) override;
+  QString SaveFileDialog(const TFileDialogRequest& request) override;
   void BeginWait() override;
   void EndWait() override;
   void ShowProgress(const QString& status) override;

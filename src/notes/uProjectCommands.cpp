@@ -81,13 +81,13 @@ bool TProjectCommands::AskSaveChanges(bool force) {
 }
 
 bool TProjectCommands::SaveAsDialog(const QString& title) {
-  TFileDialogSpec spec;
-  spec.Title = title;
-  spec.Folder = B.State.DocFolder;
-  spec.Filter = kProjectFilter;
-  spec.FileName = StampName() + ".ikp";
+  TFileDialogRequest request;
+  request.Title = title;
+  request.Folder = B.State.DocFolder;
+  request.Filter = kProjectFilter;
+  request.FileName = StampName() + ".ikp";
   B.Host.LowerToolWindows();
-  const QString file = B.Host.SaveFileDialog(spec);
+  const QString file = B.Host.SaveFileDialog(request);
   B.Host.RaiseToolWindows();
   if (file.isEmpty()) return false;
   if (QFileInfo::exists(file) &&
@@ -106,11 +106,11 @@ void TProjectCommands::New() {
 
 void TProjectCommands::Open() {
   B.Host.LowerToolWindows();
-  TFileDialogSpec spec;
-  spec.Title = Str("Menu", 801);
-  spec.Folder = B.State.DocFolder;
-  spec.Filter = kProjectFilter;
-  const QString file = B.Host.OpenFileDialog(spec);
+  TFileDialogRequest request;
+  request.Title = Str("Menu", 801);
+  request.Folder = B.State.DocFolder;
+  request.Filter = kProjectFilter;
+  const QString file = B.Host.OpenFileDialog(request);
   if (!file.isEmpty()) {
     if (!B.Model.ProjectState.Modified) {
       OpenProjectFile(file);

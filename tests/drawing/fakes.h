@@ -35,7 +35,7 @@ struct TRecordingHost final : IBoardHost {
   std::deque<QString> FileChoices;  // "" cancels the dialog
   std::vector<QString> Questions;   // texts of the message boxes asked
   std::vector<uint32_t> QuestionButtons;
-  std::vector<TFileDialogSpec> OpenDialogs, SaveDialogs;
+  std::vector<TFileDialogRequest> OpenDialogs, SaveDialogs;
   int Lowered = 0, Raised = 0, Waits = 0, WaitEnds = 0;
   std::vector<QString> ProgressTexts;
   std::vector<std::pair<int, int>> ProgressSteps;  // (position, maximum)
@@ -55,12 +55,12 @@ struct TRecordingHost final : IBoardHost {
     FileChoices.pop_front();
     return c;
   }
-  QString OpenFileDialog(const TFileDialogSpec& spec) override {
-    OpenDialogs.push_back(spec);
+  QString OpenFileDialog(const TFileDialogRequest& request) override {
+    OpenDialogs.push_back(request);
     return NextChoice();
   }
-  QString SaveFileDialog(const TFileDialogSpec& spec) override {
-    SaveDialogs.push_back(spec);
+  QString SaveFileDialog(const TFileDialogRequest& request) override {
+    SaveDialogs.push_back(request);
     return NextChoice();
   }
   void LowerToolWindows() override { ++Lowered; }

@@ -123,7 +123,7 @@ TEST_F(ProjectCommandsTest, TheSaveDialogOffersAStampNameInTheProjectFolder) {
   ASSERT_EQ(host.SaveDialogs.size(), 2u);
   EXPECT_EQ(host.SaveDialogs[0].Title, "Save");
   EXPECT_EQ(host.SaveDialogs[1].Title, "Save as");
-  for (const TFileDialogSpec& d : host.SaveDialogs) {
+  for (const TFileDialogRequest& d : host.SaveDialogs) {
     EXPECT_EQ(d.Folder, state.DocFolder);
     EXPECT_EQ(d.Filter, "Inkora Project File|*.ikp");
     EXPECT_TRUE(QRegularExpression("^\\d{17}\\.ikp$").match(d.FileName).hasMatch()) << d.FileName.toStdString();
